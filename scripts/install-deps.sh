@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages that ticketpress needs to build, run and
+# test, skipping those already present. Run as root.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  libcups2-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  cups-filters qpdf poppler-utils
+  locales
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

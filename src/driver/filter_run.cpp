@@ -1,0 +1,180 @@
+#include "filter_run.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "child_filter.h"
+#include "cleanup_on_signal.h"
+#include "file_io.h"
+#include "pjl_commands.h"
+#include "printer_stream.h"
+#include "system_version.h"
+#include "work_area.h"
+
+namespace {
+
+constexpr const char* kVersionId = "$Revision: 1.16 $";
+
+// Writes one message line for the spooler to standard error.
+void reportLine(const std::string& line) {
+  fputs(line.c_str(), stderr);
+  fflush(stderr);
+}
+
+int reportUsage() {
+  reportLine(std::string("ERROR: ") + kVersionId +
+             " \n\tticketpress job-id user title copies options [file]\n");
+  return 1;
+}
+
+// Runs the child filter and spools its whole output into the area's spool
+// file. Returns false after reporting when the job cannot be had complete.
+bool spoolChildPdf(int argc, char* argv[], WorkArea& area, off_t& size) {
+  std::string error;
+  std::optional<ChildFilter> child =
+      startChildFilter(childFilterCandidates(), getArgs(argc, argv), error);
+  if (!child) {
+    reportLine("ERROR: " + error + "\n");
+    return false;
+  }
+  cleanupSetChild(child->pid);
+
+  bool ok = false;
+  int spoolFd = area.createWorkFile(area.spoolPath());
+  if (spoolFd < 0) {
+    reportLine("ERROR: Unable to open file " + area.spoolPath() + ": " + errorText(errno) + "\n");
+  } else {
+    CopyResult copy = copyStream(child->output, spoolFd);
+    if (!copy.ok && copy.readFailed)
+      reportLine("ERROR: Unable to read the output of " + child->path + ": " +
+                 errorText(copy.error) + "\n");
+    else if (!copy.ok)
+      reportLine("ERROR: Unable to write file " + area.spoolPath() + ": " +
+                 errorText(copy.error) + "\n");
+    size = copy.bytes;
+    ok = copy.ok;
+    if (close(spoolFd) != 0 && ok) {
+      reportLine("ERROR: Unable to write file " + area.spoolPath() + ": " + errorText(errno) +
+                 "\n");
+      ok = false;
+    }
+  }
+  close(child->output);
+  // A child still writing when the job is given up must not go on.
+  if (!ok) kill(child->pid, SIGTERM);
+  cleanupSetChild(0);
+  return ok;
+}
+
+// True when standard output took everything written to it so far.
+bool printerStreamIsGood() { return fflush(stdout) == 0 && !ferror(stdout); }
+
+// With the log on, the administrator's copy of the child's PDF at its fixed
+// name. A copy that cannot be completed ends the job: nothing built from a
+// truncated PDF may reach the printer.
+bool writePdfWorkFile(WorkArea& area) {
+  int pdfFd = area.createWorkFile(area.pdfPath());
+  if (pdfFd < 0) {
+    reportLine("ERROR: Unable to open file " + area.pdfPath() + "\n");
+    return true;
+  }
+  int spoolFd = open(area.spoolPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  CopyResult copy = spoolFd < 0 ? CopyResult{false, 0, true, errno} : copyStream(spoolFd, pdfFd);
+  if (spoolFd >= 0) close(spoolFd);
+  if (close(pdfFd) != 0 && copy.ok) copy = {false, copy.bytes, false, errno};
+  if (!copy.ok)
+    reportLine("ERROR: Unable to write file " + area.pdfPath() + ": " + errorText(copy.error) +
+               "\n");
+  return copy.ok;
+}
+
+int reportPrinterFailure(int error) {
+  reportLine("ERROR: Unable to send the job to the printer: " + errorText(error) + "\n");
+  return 1;
+}
+
+// Writes the printer byte stream: banner, PJL block, the PDF from pdfFd,
+// end of job and, when asked, the closing PJL job.
+int sendJob(pjlCommands& pjl, int newCopies, int pdfFd, bool withTrailer) {
+  writeBanner(stdout);
+  pjl.createPJLCommandsBuffer();
+  pjl.setPJLJob();
+  if (newCopies == 1) pjl.setQuantity();
+  pjl.sendPJLLinesToPrinter(false, nullptr);
+  if (!printerStreamIsGood()) return reportPrinterFailure(errno);
+
+  CopyResult copy = copyStream(pdfFd, STDOUT_FILENO);
+  if (!copy.ok && copy.readFailed) {
+    reportLine("ERROR: Unable to read the job's PDF: " + errorText(copy.error) + "\n");
+    return 1;
+  }
+  if (!copy.ok) return reportPrinterFailure(copy.error);
+
+  pjl.setPJLEndOfJob(false, nullptr);
+  pjl.resetPJLCommandsBuffer();
+  if (withTrailer) writeTrailerBlock(stdout);
+  if (!printerStreamIsGood()) return reportPrinterFailure(errno);
+  return 0;
+}
+
+}  // namespace
+
+int copyModeFor(const argumentStore& options) {
+  const std::string* printTo = options.getValue("PrintTo");
+  return (printTo && *printTo == "JRPrinter") ? 0 : 1;
+}
+
+int runFilter(int argc, char* argv[]) {
+  if (argc != 6 && argc != 7) return reportUsage();
+
+  // Write failures (printer gone, disk full) must come back as errors
+  // rather than end the process silently.
+  signal(SIGPIPE, SIG_IGN);
+  signal(SIGXFSZ, SIG_IGN);
+  installCleanupHandlers();
+
+  const std::string fixedFolder = fixedNameFolder();
+  const bool logToDisk = logSwitchPresent(fixedFolder);
+  if (logToDisk) reportLine("INFO: Logging enabled by " + fixedFolder + "/qrl_log file.\n");
+
+  std::string error;
+  std::unique_ptr<WorkArea> area = WorkArea::create(logToDisk, fixedFolder, error);
+  if (!area) {
+    reportLine("ERROR: " + error + "\n");
+    return 1;
+  }
+
+  off_t childPdfSize = 0;
+  if (!spoolChildPdf(argc, argv, *area, childPdfSize)) return 1;
+  if (childPdfSize == 0) {
+    reportLine("ERROR: Data to print not found.\n");
+    return 1;
+  }
+
+  const bool usbIsOk = usbTrailerAllowed(querySystemVersion());
+  const char* uriValue = std::getenv("DEVICE_URI");
+  const std::string deviceUri = uriValue ? uriValue : "";
+
+  std::shared_ptr<argumentStore> options = argumentStore::initWithOptionString(argv[5]);
+  pjlCommands pjl(options, argv[2], argv[4]);
+  const int newCopies = copyModeFor(*options);
+
+  if (area->pdfPath() != area->spoolPath() && !writePdfWorkFile(*area)) return 1;
+
+  int pdfFd = open(area->spoolPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (pdfFd < 0) {
+    reportLine("ERROR: Unable to open file " + area->spoolPath() + ": " + errorText(errno) + "\n");
+    return 1;
+  }
+  area->removeWorkFiles();
+
+  int status = sendJob(pjl, newCopies, pdfFd, wantsTrailerBlock(deviceUri, usbIsOk));
+  close(pdfFd);
+  return status;
+}

@@ -1,0 +1,39 @@
+// The job's options: the CUPS option string split by libcups, values with the
+// filter's own character escapes decoded. Built once per run, then only read.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class argumentStore {
+ public:
+  // Parses optionString (may be null or empty) with cupsParseOptions and
+  // decodes the escapes of every value. Never yields null on Linux; the
+  // pointer form keeps "no store" expressible for callers.
+  static std::shared_ptr<argumentStore> initWithOptionString(const char* optionString);
+
+  // Number of stored options.
+  int count() const;
+
+  // The stored value of name (exact, case-sensitive), or null when absent.
+  // Never an empty-string stand-in for a missing option.
+  const std::string* getValue(std::string_view name) const;
+
+  // Stored names, in the order the option parser returned them.
+  const std::vector<std::string>& keyEnumerator() const { return names; }
+
+ private:
+  argumentStore() = default;
+  void store(std::string name, std::string value);
+
+  std::map<std::string, std::string, std::less<>> options;
+  std::vector<std::string> names;
+};
+
+// Decodes the six escapes <27> <3D> <20> <2C> <3C> <3E> (hex digits in either
+// case), one after another over the whole value, when the value is longer
+// than three bytes. Any other <xx> stays as it is.
+std::string decodeOptionEscapes(std::string value);

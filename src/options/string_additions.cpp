@@ -1,0 +1,50 @@
+#include "string_additions.h"
+
+namespace {
+
+// ASCII-only case folding, so the result never depends on the locale.
+char foldCase(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (foldCase(a[i]) != foldCase(b[i])) return false;
+  return true;
+}
+
+// Shared loop of both replace helpers: copies receiver, substituting each
+// non-overlapping match found by `matches` at a position.
+template <typename Matcher>
+std::string replaceMatches(std::string_view receiver, std::string_view oldText,
+                           std::string_view newText, Matcher matches) {
+  if (oldText.empty()) return std::string(receiver);
+  std::string result;
+  result.reserve(receiver.size());
+  size_t i = 0;
+  while (i < receiver.size()) {
+    if (receiver.size() - i >= oldText.size() && matches(receiver.substr(i, oldText.size()))) {
+      result.append(newText);
+      i += oldText.size();
+    } else {
+      result.push_back(receiver[i++]);
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+std::string replaceString(std::string_view receiver, std::string_view oldText,
+                          std::string_view newText) {
+  return replaceMatches(receiver, oldText, newText,
+                        [&](std::string_view piece) { return piece == oldText; });
+}
+
+std::string replaceStringIgnoringCase(std::string_view receiver, std::string_view oldText,
+                                      std::string_view newText) {
+  return replaceMatches(receiver, oldText, newText, [&](std::string_view piece) {
+    return equalsIgnoringCase(piece, oldText);
+  });
+}

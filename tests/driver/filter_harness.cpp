@@ -1,0 +1,46 @@
+#include "filter_harness.h"
+
+#include <sys/stat.h>
+
+#include "pjl_commands.h"
+
+FilterHarness::FilterHarness() {
+  mkdir(tmpFolder().c_str(), 0700);
+  mkdir(fixedFolder().c_str(), 0700);
+}
+
+ProgramSpec FilterHarness::spec(const std::vector<std::string>& args) const {
+  ProgramSpec s;
+  s.argv.push_back(TICKETPRESS_BINARY);
+  s.argv.insert(s.argv.end(), args.begin(), args.end());
+  s.env = {{"TICKETPRESS_PDFTOPDF", FAKE_PDFTOPDF},
+           {"TMPDIR", tmpFolder()},
+           {"TICKETPRESS_TMPDIR", fixedFolder()},
+           {"DEVICE_URI", std::nullopt},
+           {"TICKETPRESS_SYSTEM_VERSION", std::nullopt},
+           {"FAKE_CHILD_MODE", std::nullopt},
+           {"FAKE_CHILD_ARGS", std::nullopt},
+           {"FAKE_CHILD_PID", std::nullopt}};
+  return s;
+}
+
+ProgramSpec FilterHarness::jobSpec(const std::string& options, const std::string& file,
+                                   const std::string& copies, const std::string& user) const {
+  return spec({"42", user, "title", copies, options, file});
+}
+
+std::string jobInfoLine(const std::string& user) {
+  return "@PJL QJOBINFO USERID = \"" + user + "\" HOSTID = \"" + localHostName() + "\"\n";
+}
+
+std::string expectedStream(const std::vector<std::string>& lines, const std::string& pdf,
+                           bool withTrailer) {
+  std::string s = kUelBytes + "@PJL COMMENT Quorlan PDF PrintPath Filter\n";
+  for (const std::string& line : lines) s += line;
+  s += pdf + "@PJL EOJ\n";
+  if (withTrailer)
+    s += kUelBytes + kUelBytes + "@PJL JOB\n@PJL QPORTROTATE\n@PJL EOJ\n" + kUelBytes;
+  return s;
+}
+
+std::string sampleFile(const std::string& name) { return std::string(SAMPLE_DATA_DIR) + "/" + name; }

@@ -1,0 +1,238 @@
+// End-to-end runs of the filter program with a stand-in child filter.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "filter_harness.h"
+
+namespace {
+
+const std::string kUsage =
+    "ERROR: $Revision: 1.16 $ \n\tticketpress job-id user title copies options [file]\n";
+
+class FilterRun : public ::testing::Test {
+ protected:
+  FilterHarness filter;
+  std::string letter = sampleFile("letter-1page.pdf");
+  std::string letterBytes = readFile(letter);
+
+  std::vector<std::string> framing(const std::string& user, const std::string& name,
+                                   const std::string& qty) {
+    return {jobInfoLine(user), "@PJL JOB NAME = \"" + name + "\"\n", "@PJL SET QTY = " + qty + "\n"};
+  }
+  // No file of the run may outlive it with the log off.
+  void expectNothingLeft() {
+    EXPECT_EQ(filter.folder().list("tmp"), std::vector<std::string>{});
+    EXPECT_EQ(filter.folder().list("fixed"), std::vector<std::string>{});
+  }
+};
+
+}  // namespace
+
+TEST_F(FilterRun, WrongArgumentCountPrintsUsageOnly) {
+  const std::vector<std::vector<std::string>> counts = {
+      {}, {"1", "u", "t", "1"}, {"1", "u", "t", "1", "", "f", "extra"}};
+  for (const auto& args : counts) {
+    ProgramSpec spec = filter.spec(args);
+    spec.env["FAKE_CHILD_PID"] = filter.folder() / "child-started";
+    ProgramRun run = filter.run(spec);
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, kUsage);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(access((filter.folder() / "child-started").c_str(), F_OK), -1);
+  }
+  expectNothingLeft();
+}
+
+TEST_F(FilterRun, ChildWithoutOutputMeansNoData) {
+  ProgramSpec spec = filter.jobSpec("", letter);
+  spec.env["FAKE_CHILD_MODE"] = "empty";
+  ProgramRun run = filter.run(spec);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.err, "ERROR: Data to print not found.\n");
+  EXPECT_EQ(run.out, "");
+  expectNothingLeft();
+}
+
+TEST_F(FilterRun, MissingChildFilterIsReportedByPath) {
+  ProgramSpec spec = filter.jobSpec("", letter);
+  spec.env["TICKETPRESS_PDFTOPDF"] = filter.folder() / "no-such-filter";
+  ProgramRun run = filter.run(spec);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.err, "ERROR: Unable to start the PDF filter; tried " +
+                         (filter.folder() / "no-such-filter") + " (No such file or directory)\n");
+  EXPECT_EQ(run.out, "");
+  expectNothingLeft();
+}
+
+TEST_F(FilterRun, SendsBannerPjlPdfEndOfJobAndTrailer) {
+  ProgramRun run = filter.run(filter.jobSpec(
+      "com.apple.print.JobInfo.PMJobName=Q<26>A<20>report com.apple.print.PrintSettings.PMCopies..n.=2",
+      letter));
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, expectedStream(framing("alice", "Q<26>A report", "2"), letterBytes));
+  expectNothingLeft();
+}
+
+TEST_F(FilterRun, ChildGetsOneCopyAndTheFileOrStandardInput) {
+  ProgramSpec spec = filter.jobSpec("a=b", letter, "3");
+  spec.env["FAKE_CHILD_ARGS"] = filter.folder() / "args";
+  ProgramRun run = filter.run(spec);
+  EXPECT_EQ(readFile(filter.folder() / "args"), "42\nalice\ntitle\n1\na=b\n" + letter + "\n");
+  // Without the job's copy key the printer still makes the 3 copies asked for.
+  EXPECT_EQ(run.out, expectedStream(framing("alice", "", "3"), letterBytes));
+
+  spec = filter.spec({"42", "alice", "title", "3", "a=b"});
+  spec.env["FAKE_CHILD_ARGS"] = filter.folder() / "args";
+  spec.stdinPath = letter;
+  run = filter.run(spec);
+  EXPECT_EQ(readFile(filter.folder() / "args"), "42\nalice\ntitle\n1\na=b\n");
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.out, expectedStream(framing("alice", "", "3"), letterBytes));
+}
+
+TEST_F(FilterRun, HeldJobCopiesTravelInTheTicketNotInQty) {
+  const std::string copies = " com.apple.print.PrintSettings.PMCopies..n.=5";
+  ProgramRun run = filter.run(filter.jobSpec("PrintTo=JRPrinter" + copies, letter));
+  EXPECT_EQ(run.out, expectedStream({jobInfoLine("alice"), "@PJL JOB NAME = \"\"\n"}, letterBytes));
+  for (std::string printTo : {"jrprinter", "JRPrinter2", "JRMailBox"}) {
+    run = filter.run(filter.jobSpec("PrintTo=" + printTo + copies, letter));
+    EXPECT_EQ(run.out, expectedStream(framing("alice", "", "5"), letterBytes)) << printTo;
+  }
+}
+
+TEST_F(FilterRun, UsbDeviceGetsTheTrailerOnlyOnARecentSystem) {
+  struct Case {
+    std::optional<std::string> uri, version;
+    bool trailer;
+  };
+  const std::vector<Case> cases = {
+      {"usb://Quorlan/Printer?serial=1", "0x1030", true},
+      {"usb://Quorlan/Printer?serial=1", std::nullopt, true},
+      {"usb://Quorlan/Printer?serial=1", "0x102F", false},
+      {"usb://Quorlan/Printer?serial=1", "none", false},
+      {"USB://Quorlan/Printer", "0x102F", true},
+      {"socket://printer", "0x102F", true},
+      {"socket://printer", "none", true},
+      {std::nullopt, "none", true},
+  };
+  for (const Case& c : cases) {
+    ProgramSpec spec = filter.jobSpec("", letter);
+    spec.env["DEVICE_URI"] = c.uri;
+    spec.env["TICKETPRESS_SYSTEM_VERSION"] = c.version;
+    ProgramRun run = filter.run(spec);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, expectedStream(framing("alice", "", "1"), letterBytes, c.trailer))
+        << c.uri.value_or("(unset)") << " " << c.version.value_or("(unset)");
+  }
+}
+
+TEST_F(FilterRun, PrinterGoneIsAnErrorNotSuccess) {
+  ProgramSpec spec = filter.jobSpec("", letter);
+  spec.stdoutPath = "/dev/full";
+  ProgramRun run = filter.run(spec);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.err, "ERROR: Unable to send the job to the printer: No space left on device\n");
+
+  spec = filter.jobSpec("", letter);
+  spec.stdoutIsClosedPipe = true;
+  run = filter.run(spec);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.err, "ERROR: Unable to send the job to the printer: Broken pipe\n");
+  expectNothingLeft();
+}
+
+TEST_F(FilterRun, FullWorkFolderSendsNothing) {
+  const std::string big = filter.folder() / "big.pdf";
+  writeFile(big, "%PDF-1.4\n" + std::string(256 * 1024, 'x') + "\n%%EOF\n");
+  ProgramSpec spec = filter.jobSpec("", big);
+  spec.inChild = [] {
+    struct rlimit limit = {64 * 1024, 64 * 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  };
+  ProgramRun run = filter.run(spec);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("ERROR: Unable to write file "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
+  expectNothingLeft();
+}
+
+TEST_F(FilterRun, CancelStopsTheChildAndRemovesWorkFiles) {
+  ProgramSpec spec = filter.jobSpec("", letter);
+  spec.env["FAKE_CHILD_MODE"] = "pause";
+  spec.env["FAKE_CHILD_PID"] = filter.folder() / "child-pid";
+  StartedProgram started = startProgram(spec, filter.folder().path());
+  for (int i = 0; i < 200 && readFile(filter.folder() / "child-pid").empty(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));  // job spooled, child waiting
+  ASSERT_EQ(filter.folder().list("tmp").size(), 1u);
+
+  kill(started.pid, SIGTERM);
+  ProgramRun run = finishProgram(started);
+  EXPECT_EQ(run.signal, SIGTERM);
+  EXPECT_EQ(run.out, "");
+  expectNothingLeft();
+
+  pid_t child = std::stoi(readFile(filter.folder() / "child-pid"));
+  bool childGone = false;
+  for (int i = 0; i < 100 && !childGone; ++i) {
+    std::string stat = readFile("/proc/" + std::to_string(child) + "/stat");
+    childGone = stat.empty() || stat.find(") Z") != std::string::npos;
+    if (!childGone) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(childGone);
+}
+
+TEST_F(FilterRun, ConcurrentJobsEachSendTheirOwnPdf) {
+  const std::string a4 = sampleFile("a4-3pages.pdf");
+  std::vector<StartedProgram> started;
+  for (const std::string& file : {letter, a4, letter, a4}) {
+    ProgramSpec spec = filter.jobSpec("", file);
+    spec.env["FAKE_CHILD_MODE"] = "slow";  // the runs overlap while spooling
+    started.push_back(startProgram(spec, filter.folder().path()));
+  }
+  for (size_t i = 0; i < started.size(); ++i) {
+    ProgramRun run = finishProgram(started[i]);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.out, expectedStream(framing("alice", "", "1"), readFile(i % 2 ? a4 : letter)));
+  }
+  expectNothingLeft();
+}
+
+TEST_F(FilterRun, LoggedRunKeepsThePdfWorkFileAndSendsTheSameBytes) {
+  const std::string options = "com.apple.print.JobInfo.PMJobName=Logged";
+  ProgramRun plain = filter.run(filter.jobSpec(options, letter));
+
+  mkdir((filter.fixedFolder() + "/qrl_log").c_str(), 0700);  // a folder switches it on too
+  ProgramRun logged = filter.run(filter.jobSpec(options, letter));
+  EXPECT_EQ(logged.exitStatus, 0);
+  EXPECT_EQ(logged.err, "INFO: Logging enabled by " + filter.fixedFolder() + "/qrl_log file.\n");
+  EXPECT_EQ(logged.out, plain.out);
+  EXPECT_EQ(readFile(filter.fixedFolder() + "/qrl_pdf"), letterBytes);
+  EXPECT_EQ(filter.folder().list("tmp"), std::vector<std::string>{});
+}
+
+TEST_F(FilterRun, LoggedRunNeverFollowsAPlantedSymlink) {
+  writeFile(filter.fixedFolder() + "/qrl_log", "");
+  const std::string victim = filter.folder() / "victim";
+  writeFile(victim, "precious");
+  ASSERT_EQ(symlink(victim.c_str(), (filter.fixedFolder() + "/qrl_pdf").c_str()), 0);
+
+  ProgramRun run = filter.run(filter.jobSpec("", letter));
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(readFile(victim), "precious");
+  struct stat info;
+  ASSERT_EQ(lstat((filter.fixedFolder() + "/qrl_pdf").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISREG(info.st_mode));
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(readFile(filter.fixedFolder() + "/qrl_pdf"), letterBytes);
+}
