@@ -5,9 +5,10 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libcups2-dev
+  libcups2-dev zlib1g-dev
+  libcairo2-dev libfontconfig-dev libfreetype-dev fonts-liberation fonts-urw-base35
   libgtest-dev libgmock-dev libbenchmark-dev
-  cups-filters qpdf poppler-utils
+  cups cups-filters qpdf poppler-utils ghostscript libxml2-utils mupdf-tools
   locales
 )
 

@@ -48,7 +48,7 @@ bool spoolChildPdf(int argc, char* argv[], WorkArea& area, off_t& size) {
   bool ok = false;
   int spoolFd = area.createWorkFile(area.spoolPath());
   if (spoolFd < 0) {
-    reportLine("ERROR: Unable to open file " + area.spoolPath() + ": " + errorText(errno) + "\n");
+    reportLine("ERROR: Unable to open file " + area.spoolPath() + "\n");
   } else {
     CopyResult copy = copyStream(child->output, spoolFd);
     if (!copy.ok && copy.readFailed)
@@ -169,7 +169,7 @@ int runFilter(int argc, char* argv[]) {
 
   int pdfFd = open(area->spoolPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   if (pdfFd < 0) {
-    reportLine("ERROR: Unable to open file " + area->spoolPath() + ": " + errorText(errno) + "\n");
+    reportLine("ERROR: Unable to open file " + area->spoolPath() + "\n");
     return 1;
   }
   area->removeWorkFiles();
