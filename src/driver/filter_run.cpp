@@ -12,6 +12,7 @@
 #include "child_filter.h"
 #include "cleanup_on_signal.h"
 #include "file_io.h"
+#include "form_job_ticket.h"
 #include "pjl_commands.h"
 #include "printer_stream.h"
 #include "system_version.h"
@@ -94,6 +95,20 @@ bool writePdfWorkFile(WorkArea& area) {
   return copy.ok;
 }
 
+// Creates the ticket work file and writes the ticket into it. Returns false
+// when the file holds less than the whole ticket, which must not be embedded.
+bool writeTicketFile(WorkArea& area, const formJobTicket& ticket) {
+  int fd = area.createWorkFile(area.ticketPath());
+  if (fd < 0) {
+    reportLine("ERROR: Unable to open file " + area.ticketPath() + "\n");
+    return false;
+  }
+  close(fd);
+  if (ticket.writeQFJTtoFile(area.ticketPath()) == TicketWriteStatus::written) return true;
+  reportLine("ERROR: Unable to write file " + area.ticketPath() + "\n");
+  return false;
+}
+
 int reportPrinterFailure(int error) {
   reportLine("ERROR: Unable to send the job to the printer: " + errorText(error) + "\n");
   return 1;
@@ -164,6 +179,8 @@ int runFilter(int argc, char* argv[]) {
   std::shared_ptr<argumentStore> options = argumentStore::initWithOptionString(argv[5]);
   pjlCommands pjl(options, argv[2], argv[4]);
   const int newCopies = copyModeFor(*options);
+  std::unique_ptr<formJobTicket> ticket = formJobTicket::initWithTicket(options, newCopies);
+  writeTicketFile(*area, *ticket);
 
   if (area->pdfPath() != area->spoolPath() && !writePdfWorkFile(*area)) return 1;
 

@@ -1,5 +1,7 @@
 #include "string_additions.h"
 
+#include <algorithm>
+
 namespace {
 
 // ASCII-only case folding, so the result never depends on the locale.
@@ -47,4 +49,16 @@ std::string replaceStringIgnoringCase(std::string_view receiver, std::string_vie
   return replaceMatches(receiver, oldText, newText, [&](std::string_view piece) {
     return equalsIgnoringCase(piece, oldText);
   });
+}
+
+int32_t intValue(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int64_t magnitude = 0;
+  const int64_t limit = negative ? -int64_t{INT32_MIN} : int64_t{INT32_MAX};
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+    magnitude = std::min(limit, magnitude * 10 + (text[i] - '0'));
+  return static_cast<int32_t>(negative ? -magnitude : magnitude);
 }

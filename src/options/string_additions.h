@@ -1,6 +1,7 @@
 // Small string helpers shared by the subsystems.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,3 +14,8 @@ std::string replaceString(std::string_view receiver, std::string_view oldText,
 // are compared as bytes otherwise; no locale is consulted.
 std::string replaceStringIgnoringCase(std::string_view receiver, std::string_view oldText,
                                       std::string_view newText);
+
+// The integer at the start of text: leading white space skipped, then an
+// optional sign and decimal digits up to the first other byte; 0 when text
+// does not begin with a number. Values beyond 32 bits saturate.
+int32_t intValue(std::string_view text);

@@ -218,6 +218,10 @@ TEST_F(FilterRun, LoggedRunKeepsThePdfWorkFileAndSendsTheSameBytes) {
   EXPECT_EQ(logged.err, "INFO: Logging enabled by " + filter.fixedFolder() + "/qrl_log file.\n");
   EXPECT_EQ(logged.out, plain.out);
   EXPECT_EQ(readFile(filter.fixedFolder() + "/qrl_pdf"), letterBytes);
+  EXPECT_EQ(readFile(filter.fixedFolder() + "/qrl_qfjt"),
+            "<QuorlanFormJobTicket JobName=\"Logged\" >\n"
+            "<PageAttribRange StartPageNum=\"1\" EndPageNum=\"1\" Copies=\"1\">\n"
+            "</PageAttribRange>\n</QuorlanFormJobTicket>\n");
   EXPECT_EQ(filter.folder().list("tmp"), std::vector<std::string>{});
 }
 
