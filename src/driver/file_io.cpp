@@ -26,7 +26,7 @@ bool writeAll(int fd, const void* data, size_t size) {
   return true;
 }
 
-CopyResult copyStream(int inFd, int outFd) {
+CopyResult copyStream(int inFd, int outFd, FILE* tee) {
   CopyResult result;
   std::vector<char> block(kCopyBlockSize);
   for (;;) {
@@ -38,6 +38,7 @@ CopyResult copyStream(int inFd, int outFd) {
     }
     if (!writeAll(outFd, block.data(), static_cast<size_t>(n)))
       return {false, result.bytes, false, errno};
+    if (tee) fwrite(block.data(), 1, static_cast<size_t>(n), tee);
     result.bytes += n;
   }
 }

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 // Writes all size bytes to fd. Returns false with errno set on failure.
@@ -18,7 +19,9 @@ struct CopyResult {
 };
 
 // Copies everything from inFd to end of file into outFd, in large blocks.
-CopyResult copyStream(int inFd, int outFd);
+// When tee is given it receives the same bytes; its failures are ignored
+// (a diagnostic copy never changes the result).
+CopyResult copyStream(int inFd, int outFd, FILE* tee = nullptr);
 
 // Text of an errno value for messages.
 std::string errorText(int error);

@@ -11,6 +11,7 @@
 
 #include "child_filter.h"
 #include "cleanup_on_signal.h"
+#include "diagnostic_log.h"
 #include "file_io.h"
 #include "form_job_ticket.h"
 #include "pjl_commands.h"
@@ -73,8 +74,19 @@ bool spoolChildPdf(int argc, char* argv[], WorkArea& area, off_t& size) {
   return ok;
 }
 
-// True when standard output took everything written to it so far.
-bool printerStreamIsGood() { return fflush(stdout) == 0 && !ferror(stdout); }
+// Creates the ticket work file and writes the ticket into it. Returns false
+// when the file holds less than the whole ticket, which must not be embedded.
+bool writeTicketFile(WorkArea& area, const formJobTicket& ticket) {
+  int fd = area.createWorkFile(area.ticketPath());
+  if (fd < 0) {
+    reportLine("ERROR: Unable to open file " + area.ticketPath() + "\n");
+    return false;
+  }
+  close(fd);
+  if (ticket.writeQFJTtoFile(area.ticketPath()) == TicketWriteStatus::written) return true;
+  reportLine("ERROR: Unable to write file " + area.ticketPath() + "\n");
+  return false;
+}
 
 // With the log on, the administrator's copy of the child's PDF at its fixed
 // name. A copy that cannot be completed ends the job: nothing built from a
@@ -93,49 +105,6 @@ bool writePdfWorkFile(WorkArea& area) {
     reportLine("ERROR: Unable to write file " + area.pdfPath() + ": " + errorText(copy.error) +
                "\n");
   return copy.ok;
-}
-
-// Creates the ticket work file and writes the ticket into it. Returns false
-// when the file holds less than the whole ticket, which must not be embedded.
-bool writeTicketFile(WorkArea& area, const formJobTicket& ticket) {
-  int fd = area.createWorkFile(area.ticketPath());
-  if (fd < 0) {
-    reportLine("ERROR: Unable to open file " + area.ticketPath() + "\n");
-    return false;
-  }
-  close(fd);
-  if (ticket.writeQFJTtoFile(area.ticketPath()) == TicketWriteStatus::written) return true;
-  reportLine("ERROR: Unable to write file " + area.ticketPath() + "\n");
-  return false;
-}
-
-int reportPrinterFailure(int error) {
-  reportLine("ERROR: Unable to send the job to the printer: " + errorText(error) + "\n");
-  return 1;
-}
-
-// Writes the printer byte stream: banner, PJL block, the PDF from pdfFd,
-// end of job and, when asked, the closing PJL job.
-int sendJob(pjlCommands& pjl, int newCopies, int pdfFd, bool withTrailer) {
-  writeBanner(stdout);
-  pjl.createPJLCommandsBuffer();
-  pjl.setPJLJob();
-  if (newCopies == 1) pjl.setQuantity();
-  pjl.sendPJLLinesToPrinter(false, nullptr);
-  if (!printerStreamIsGood()) return reportPrinterFailure(errno);
-
-  CopyResult copy = copyStream(pdfFd, STDOUT_FILENO);
-  if (!copy.ok && copy.readFailed) {
-    reportLine("ERROR: Unable to read the job's PDF: " + errorText(copy.error) + "\n");
-    return 1;
-  }
-  if (!copy.ok) return reportPrinterFailure(copy.error);
-
-  pjl.setPJLEndOfJob(false, nullptr);
-  pjl.resetPJLCommandsBuffer();
-  if (withTrailer) writeTrailerBlock(stdout);
-  if (!printerStreamIsGood()) return reportPrinterFailure(errno);
-  return 0;
 }
 
 }  // namespace
@@ -176,6 +145,9 @@ int runFilter(int argc, char* argv[]) {
   const char* uriValue = std::getenv("DEVICE_URI");
   const std::string deviceUri = uriValue ? uriValue : "";
 
+  DiagnosticLog log;
+  if (logToDisk) log.open(*area, argc, argv);
+
   std::shared_ptr<argumentStore> options = argumentStore::initWithOptionString(argv[5]);
   pjlCommands pjl(options, argv[2], argv[4]);
   const int newCopies = copyModeFor(*options);
@@ -189,9 +161,15 @@ int runFilter(int argc, char* argv[]) {
     reportLine("ERROR: Unable to open file " + area->spoolPath() + "\n");
     return 1;
   }
+  if (logToDisk) log.writeOptionDump(*options, deviceUri, kVersionId);
   area->removeWorkFiles();
 
-  int status = sendJob(pjl, newCopies, pdfFd, wantsTrailerBlock(deviceUri, usbIsOk));
+  JobToSend job;
+  job.pdfFd = pdfFd;
+  job.printerCopies = newCopies == 1;
+  job.withTrailer = wantsTrailerBlock(deviceUri, usbIsOk);
+  job.jobDump = log.jobDump();
+  int status = sendJob(pjl, job);
   close(pdfFd);
   return status;
 }

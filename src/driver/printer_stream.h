@@ -1,10 +1,13 @@
-// The framing of the byte stream the printer receives around the PJL block
-// and the PDF: the opening banner and the closing PJL job.
+// The byte stream the printer receives: UEL and banner, the PJL block, the
+// PDF, the end of job and the closing PJL job; mirrored into the job dump
+// when the diagnostic log is on.
 #pragma once
 
 #include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "pjl_commands.h"
 
 // ESC followed by "%-12345X": the Universal Exit Language sequence.
 inline constexpr std::string_view kUel = "\x1B%-12345X";
@@ -18,3 +21,15 @@ bool wantsTrailerBlock(std::string_view deviceUri, bool usbIsOk);
 
 // Writes the closing PJL job: UEL, UEL + "@PJL JOB", QPORTROTATE, EOJ, UEL.
 void writeTrailerBlock(FILE* printer);
+
+struct JobToSend {
+  int pdfFd = -1;            // the PDF to send, read to its end
+  bool printerCopies = true; // the PJL quantity line makes the copies
+  bool withTrailer = true;   // the closing PJL job follows
+  FILE* jobDump = nullptr;   // the diagnostic copy of the stream, or null
+};
+
+// Fills the PJL block and writes the whole stream to standard output (PDF
+// straight to descriptor 1). Returns 0, or 1 after an "ERROR: " line when
+// the stream could not be written whole.
+int sendJob(pjlCommands& pjl, const JobToSend& job);

@@ -64,10 +64,10 @@ std::unique_ptr<WorkArea> WorkArea::create(bool logToDisk, const std::string& fi
   area->privateFolder = buffer.data();
   cleanupAddPath(area->privateFolder, true);
 
-  const std::string& workFolder = logToDisk ? fixedFolder : area->privateFolder;
-  area->pdf = workFolder + "/qrl_pdf";
-  area->ticket = workFolder + "/qrl_qfjt";
-  area->merged = workFolder + "/qrl_tempPDF";
+  area->workFolder = logToDisk ? fixedFolder : area->privateFolder;
+  area->pdf = area->pathFor("qrl_pdf");
+  area->ticket = area->pathFor("qrl_qfjt");
+  area->merged = area->pathFor("qrl_tempPDF");
   area->spool = logToDisk ? area->privateFolder + "/child_pdf" : area->pdf;
   return area;
 }

@@ -34,6 +34,9 @@ class WorkArea {
   const std::string& ticketPath() const { return ticket; }
   const std::string& mergedPath() const { return merged; }
 
+  // The path of a file called name in the folder of the work files.
+  std::string pathFor(const std::string& name) const { return workFolder + "/" + name; }
+
   // Creates path empty for writing, replacing whatever was there and never
   // following a symlink. Returns the descriptor, or -1 with errno set.
   int createWorkFile(const std::string& path);
@@ -47,5 +50,5 @@ class WorkArea {
 
   bool keepWorkFiles = false;
   int lockFd = -1;
-  std::string privateFolder, spool, pdf, ticket, merged;
+  std::string privateFolder, workFolder, spool, pdf, ticket, merged;
 };

@@ -22,7 +22,8 @@ class argumentStore {
   // Never an empty-string stand-in for a missing option.
   const std::string* getValue(std::string_view name) const;
 
-  // Stored names, in the order the option parser returned them.
+  // Stored names, in the order in which they first appear in the option
+  // string.
   const std::vector<std::string>& keyEnumerator() const { return names; }
 
  private:

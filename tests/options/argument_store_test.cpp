@@ -75,10 +75,10 @@ TEST(OptionStore, KeepsWhatTheCupsParserReturns) {
   EXPECT_EQ(valueOf("name=\xC9t\xE9<20>2", "name"), "\xC9t\xE9 2");  // 8-bit bytes pass
 }
 
-TEST(OptionStore, EnumeratesEachNameOnce) {
-  auto store = argumentStore::initWithOptionString("b=1 a=2 b=3 c=4");
-  std::vector<std::string> names = store->keyEnumerator();
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_EQ(store->count(), 3);
+TEST(OptionStore, EnumeratesEachNameOnceInTheJobsOrder) {
+  auto store = argumentStore::initWithOptionString("zeta=1 alpha=2 zeta=3 mid='x alpha=9' noDuplex");
+  EXPECT_EQ(store->keyEnumerator(), (std::vector<std::string>{"zeta", "alpha", "mid", "Duplex"}));
+  EXPECT_EQ(*store->getValue("zeta"), "3");
+  EXPECT_EQ(*store->getValue("Duplex"), "false");
+  EXPECT_EQ(store->count(), 4);
 }
