@@ -4,12 +4,12 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config dpkg-dev
   libcups2-dev zlib1g-dev
   libcairo2-dev libfontconfig-dev libfreetype-dev fonts-liberation fonts-urw-base35
   libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-filters qpdf poppler-utils ghostscript libxml2-utils mupdf-tools
-  locales
+  locales time
 )
 
 missing=()
