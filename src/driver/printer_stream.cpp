@@ -52,6 +52,7 @@ int sendJob(pjlCommands& pjl, const JobToSend& job) {
   }
   pjl.createPJLCommandsBuffer();
   pjl.setPJLJob();
+  pjl.setCommonPJLCommands();
   if (job.printerCopies) pjl.setQuantity();
   pjl.sendPJLLinesToPrinter(logToDisk, dump);
   if (!printerStreamIsGood()) return reportFailure(kPrinterFailure, errno);

@@ -4,10 +4,11 @@
 
 #include <climits>
 
+#include "pjl_line.h"
+#include "pjl_tables.h"
+
 namespace {
 
-constexpr std::string_view kJobNameKey = "com.apple.print.JobInfo.PMJobName";
-constexpr std::string_view kCopiesKey = "com.apple.print.PrintSettings.PMCopies..n.";
 constexpr std::string_view kEndOfJob = "@PJL EOJ\n";
 
 // Writes bytes to a stdio stream; failures show in the stream's error state.
@@ -24,33 +25,42 @@ std::string localHostName() {
 }
 
 pjlCommands::pjlCommands(std::shared_ptr<const argumentStore> inputTicket, std::string loggedUser,
-                         std::string fallbackCopies, FILE* printer)
+                         std::string fallbackCopies, FILE* printer, FILE* errors)
     : ticketData(std::move(inputTicket)),
       currentUser(std::move(loggedUser)),
       defaultCopies(std::move(fallbackCopies)),
-      printerStream(printer) {}
+      printerStream(printer),
+      errorStream(errors) {}
 
-void pjlCommands::appendLine(std::string line) {
-  if (pjlLines) pjlLines->push_back(std::move(line));
+// Appends pattern filled with values. Every line of the block passes here,
+// so no option value can add a line or a command of its own.
+void pjlCommands::appendLine(std::string_view pattern,
+                             std::initializer_list<std::string_view> values) {
+  if (pjlLines) pjlLines->push_back(formatPJLLine(pattern, values));
+}
+
+// Writes message to the error stream at once, for the spooler's log.
+void pjlCommands::reportError(std::string_view message) {
+  writeBytes(errorStream, message);
+  fflush(errorStream);
 }
 
 void pjlCommands::createPJLCommandsBuffer() {
   pjlLines.emplace();
   pjlLines->reserve(20);
-  appendLine("@PJL QJOBINFO USERID = \"" + currentUser + "\" HOSTID = \"" + localHostName() +
-             "\"\n");
+  appendLine(kJobInfoLine, {currentUser, localHostName()});
 }
 
 void pjlCommands::resetPJLCommandsBuffer() { pjlLines.reset(); }
 
 void pjlCommands::setPJLJob() {
   const std::string* name = ticketData->getValue(kJobNameKey);
-  appendLine("@PJL JOB NAME = \"" + (name ? *name : std::string()) + "\"\n");
+  appendLine(kJobNameLine, {name ? *name : std::string_view()});
 }
 
 void pjlCommands::setQuantity() {
   const std::string* copies = ticketData->getValue(kCopiesKey);
-  appendLine("@PJL SET QTY = " + (copies ? *copies : defaultCopies) + "\n");
+  appendLine(kQuantityLine, {copies ? *copies : defaultCopies});
 }
 
 uint32_t pjlCommands::ticketCount() const {

@@ -70,7 +70,7 @@ TEST_F(DiagnosticLogRun, HeldJobDumpsTheStreamArgumentsAndOptions) {
   ProgramRun run = runLoggedAndCompare(spec);
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(readFile(fixed("qrl_pdf2")),
-            jobDumpOf({jobInfoLine("bob"), "@PJL JOB NAME = \"Held job\"\n"}, letterBytes, true));
+            jobDumpOf(plainJobBlock("bob", "Held job", std::nullopt), letterBytes, true));
   EXPECT_EQ(readFile(fixed("qrl_args")),
             argumentLines(spec) + optionDump({{"PrintTo", "JRPrinter"},
                                               {"com.apple.print.JobInfo.PMJobName", "Held job"},
@@ -90,8 +90,7 @@ TEST_F(DiagnosticLogRun, UsbDeviceWithAndWithoutTheClosingJob) {
     runLoggedAndCompare(spec);
     const bool trailer = std::string(version) == "0x1030";
     EXPECT_EQ(readFile(fixed("qrl_pdf2")),
-              jobDumpOf({jobInfoLine("alice"), "@PJL JOB NAME = \"\"\n", "@PJL SET QTY = 1\n"},
-                        letterBytes, trailer))
+              jobDumpOf(plainJobBlock("alice", "", "1"), letterBytes, trailer))
         << version;
     // An empty option string: the two rule lines around it meet.
     EXPECT_EQ(readFile(fixed("qrl_args")),
@@ -130,8 +129,6 @@ TEST_F(DiagnosticLogRun, DumpThatCannotBeCreatedIsReportedOnce) {
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.err, "INFO: Logging enabled by " + fixed("qrl_log") + " file.\n" +
                          "ERROR: Unable to open file " + fixed("qrl_args") + "\n");
-  EXPECT_EQ(run.out, expectedStream({jobInfoLine("alice"), "@PJL JOB NAME = \"\"\n",
-                                     "@PJL SET QTY = 1\n"},
-                                    letterBytes));
+  EXPECT_EQ(run.out, expectedStream(plainJobBlock("alice", "", "1"), letterBytes));
   EXPECT_FALSE(readFile(fixed("qrl_pdf2")).empty());
 }

@@ -33,6 +33,15 @@ std::string jobInfoLine(const std::string& user) {
   return "@PJL QJOBINFO USERID = \"" + user + "\" HOSTID = \"" + localHostName() + "\"\n";
 }
 
+std::vector<std::string> plainJobBlock(const std::string& user, const std::string& name,
+                                       const std::optional<std::string>& qty) {
+  std::vector<std::string> block = {jobInfoLine(user), "@PJL JOB NAME = \"" + name + "\"\n",
+                                    "@PJL SET USERNAME = \"" + user + "\"\n",
+                                    "@PJL SET QDUPLICATEHELDJOBS = SAVE\n"};
+  if (qty) block.push_back("@PJL SET QTY = " + *qty + "\n");
+  return block;
+}
+
 std::string expectedStream(const std::vector<std::string>& lines, const std::string& pdf,
                            bool withTrailer) {
   std::string s = kUelBytes + "@PJL COMMENT Quorlan PDF PrintPath Filter\n";

@@ -34,6 +34,11 @@ class FilterHarness {
 // The QJOBINFO line this machine produces for user.
 std::string jobInfoLine(const std::string& user);
 
+// The PJL block of a job that names no printer setting: identification,
+// job name, user, the closing settings line and, when given, the copy count.
+std::vector<std::string> plainJobBlock(const std::string& user, const std::string& name,
+                                       const std::optional<std::string>& qty);
+
 // The whole printer stream of a job: banner, lines, pdf, EOJ and, when
 // withTrailer, the closing PJL job.
 std::string expectedStream(const std::vector<std::string>& lines, const std::string& pdf,

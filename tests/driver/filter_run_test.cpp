@@ -24,7 +24,7 @@ class FilterRun : public ::testing::Test {
 
   std::vector<std::string> framing(const std::string& user, const std::string& name,
                                    const std::string& qty) {
-    return {jobInfoLine(user), "@PJL JOB NAME = \"" + name + "\"\n", "@PJL SET QTY = " + qty + "\n"};
+    return plainJobBlock(user, name, qty);
   }
   // No file of the run may outlive it with the log off.
   void expectNothingLeft() {
@@ -101,10 +101,17 @@ TEST_F(FilterRun, ChildGetsOneCopyAndTheFileOrStandardInput) {
 TEST_F(FilterRun, HeldJobCopiesTravelInTheTicketNotInQty) {
   const std::string copies = " com.apple.print.PrintSettings.PMCopies..n.=5";
   ProgramRun run = filter.run(filter.jobSpec("PrintTo=JRPrinter" + copies, letter));
-  EXPECT_EQ(run.out, expectedStream({jobInfoLine("alice"), "@PJL JOB NAME = \"\"\n"}, letterBytes));
+  EXPECT_EQ(run.out, expectedStream(plainJobBlock("alice", "", std::nullopt), letterBytes));
+  // Any other value is a routing the printer does not know: not held, and
+  // the printer makes the copies.
   for (std::string printTo : {"jrprinter", "JRPrinter2", "JRMailBox"}) {
-    run = filter.run(filter.jobSpec("PrintTo=" + printTo + copies, letter));
-    EXPECT_EQ(run.out, expectedStream(framing("alice", "", "5"), letterBytes)) << printTo;
+    run = filter.run(filter.jobSpec("PrintTo=" + printTo + " JRUSERNAME=ann" + copies, letter));
+    EXPECT_EQ(run.out, expectedStream({jobInfoLine("alice"), "@PJL JOB NAME = \"\"\n",
+                                       "@PJL SET USERNAME = \"ann\"\n", "@PJL SET HOLD = OFF\n",
+                                       "@PJL SET QDUPLICATEHELDJOBS = SAVE\n",
+                                       "@PJL SET QTY = 5\n"},
+                                      letterBytes))
+        << printTo;
   }
 }
 
@@ -239,4 +246,49 @@ TEST_F(FilterRun, LoggedRunNeverFollowsAPlantedSymlink) {
   EXPECT_TRUE(S_ISREG(info.st_mode));
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   EXPECT_EQ(readFile(filter.fixedFolder() + "/qrl_pdf"), letterBytes);
+}
+
+TEST_F(FilterRun, MacHeldJobWithTrayDensityColourAndCustomPaper) {
+  ProgramRun run = filter.run(filter.jobSpec(
+      "PrintTo=JRConf JRUSERNAME=alice JRHOLDKEY=1234 InputSlot=Tray2 TonerDarkness=8 "
+      "BLW=FalseM ManualCMYK=USCMYK MediaColor=Auto media=Custom.595x842 "
+      "com.apple.print.JobInfo.PMJobName=Report com.apple.print.PrintSettings.PMCopies..n.=2",
+      letter, "2", "macuser"));
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.out, expectedStream({jobInfoLine("macuser"), "@PJL JOB NAME = \"Report\"\n",
+                                     "@PJL SET QCUSTOMPAPERUNITS = INCHES\n",
+                                     "@PJL SET QCUSTOMPAPERWIDTH = 8.26\n",
+                                     "@PJL SET QCUSTOMPAPERHEIGHT = 11.69\n",
+                                     "@PJL SET DENSITY = 3\n", "@PJL SET USERNAME = \"alice\"\n",
+                                     "@PJL SET HOLD = ON\n", "@PJL SET HOLDTYPE = PRIVATE\n",
+                                     "@PJL SET HOLDKEY = \"1234\"\n",
+                                     "@PJL SET QCOLORCORRECTION = AUTO\n",
+                                     "@PJL SET QMANUALCOLORCMYKIMAGE = SWOP\n",
+                                     "@PJL SET QMANUALCOLORCMYKTEXT = SWOP\n",
+                                     "@PJL SET QMANUALCOLORCMYKGRAPHICS = SWOP\n",
+                                     "@PJL SET QCOLORMODEL = CMYK\n",
+                                     "@PJL SET QDUPLICATEHELDJOBS = SAVE\n", "@PJL SET QTY = 2\n"},
+                                    letterBytes));
+}
+
+TEST_F(FilterRun, HostileOptionsCannotInjectPrinterCommands) {
+  const std::string hostile = "x<0A>@PJL FSDELETE NAME = \"0:\\\\\"<1B>%-12345X\r\n@PJL RDYMSG";
+  ProgramSpec spec = filter.jobSpec(
+      "com.apple.print.JobInfo.PMJobName='" + hostile + "' PrintTo=JRConf JRUSERNAME='" + hostile +
+          "' JRHOLDKEY='" + hostile + "' TonerDarkness='" + hostile + "' QrlContrast='" + hostile +
+          "' com.apple.print.PrintSettings.PMCopies..n.='" + hostile + "'",
+      letter, "1", "eve\x1B%-12345X");
+  ProgramRun run = filter.run(spec);
+  EXPECT_EQ(run.exitStatus, 0);
+  const std::string header = run.out.substr(0, run.out.find("%PDF-"));
+  const std::string trailer = run.out.substr(run.out.rfind("%%EOF\n") + 6);
+  EXPECT_EQ(std::count(header.begin(), header.end(), '\x1B'), 1);  // the banner's UEL only
+  EXPECT_EQ(std::count(trailer.begin(), trailer.end(), '\x1B'), 3);
+  size_t lines = 0;
+  for (size_t at = header.find('\n') + 1; at < header.size(); at = header.find('\n', at) + 1) {
+    EXPECT_EQ(header.compare(at, 5, "@PJL "), 0) << header.substr(at, 40);
+    ++lines;
+  }
+  EXPECT_EQ(lines, 10u);  // QJOBINFO JOB DENSITY USERNAME HOLD HOLDTYPE HOLDKEY CONTRAST SAVE QTY
 }

@@ -40,9 +40,9 @@ TEST_F(RealPdfToPdf, JobFromAFileComesOutAsAValidPdf) {
   ProgramRun run = filter.run(realChild(filter.jobSpec(
       "com.apple.print.JobInfo.PMJobName=Three<20>pages", sampleFile("a4-3pages.pdf"), "2")));
   ASSERT_EQ(run.exitStatus, 0) << run.err;
-  const std::string header = kUelBytes + "@PJL COMMENT Quorlan PDF PrintPath Filter\n" +
-                             jobInfoLine("alice") + "@PJL JOB NAME = \"Three pages\"\n" +
-                             "@PJL SET QTY = 2\n%PDF-";
+  std::string header = kUelBytes + "@PJL COMMENT Quorlan PDF PrintPath Filter\n";
+  for (const std::string& line : plainJobBlock("alice", "Three pages", "2")) header += line;
+  header += "%PDF-";
   EXPECT_EQ(run.out.substr(0, header.size()), header);
   expectValidPdf(pdfOf(run.out), 3);
   EXPECT_EQ(filter.folder().list("tmp"), std::vector<std::string>{});

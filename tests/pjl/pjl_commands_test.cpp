@@ -56,9 +56,10 @@ TEST(PjlFraming, BlockOfAJobWithOnlyACopyCount) {
                                       "@PJL SET QTY = 1\n"}));
 }
 
-TEST(PjlFraming, JobNameIsCopiedUnchanged) {
+TEST(PjlFraming, JobNameIsCopiedWithItsQuotesAsApostrophes) {
+  // A double quote would end the quoted name early: it becomes an apostrophe.
   auto block = framingBlock("com.apple.print.JobInfo.PMJobName='Say \"hi\" \xC9t\xE9'");
-  EXPECT_EQ(block[1], "@PJL JOB NAME = \"Say \"hi\" \xC9t\xE9\"\n");
+  EXPECT_EQ(block[1], "@PJL JOB NAME = \"Say 'hi' \xC9t\xE9\"\n");
   block = framingBlock("com.apple.print.JobInfo.PMJobName=Quarterly<20>report<2C><20>v2");
   EXPECT_EQ(block[1], "@PJL JOB NAME = \"Quarterly report, v2\"\n");
 }
