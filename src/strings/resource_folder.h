@@ -1,0 +1,16 @@
+// The cover sheet's resource folder: one <Localisation>.lproj folder per
+// language, each holding Localizable.strings.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// $TICKETPRESS_RESOURCES when set and not empty, else the folder the
+// project installs (share/ticketpress/coversheet under the install prefix).
+std::string defaultResourceFolder();
+
+// The strings file of localisation in folder.
+std::string localisedStringsPath(std::string_view folder, std::string_view localisation);
+
+// The English strings file of folder, read when another one is missing.
+std::string englishStringsPath(std::string_view folder);
