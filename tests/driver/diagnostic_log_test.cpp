@@ -20,11 +20,11 @@ class DiagnosticLogRun : public ::testing::Test {
   std::string fixed(const std::string& name) { return filter.fixedFolder() + "/" + name; }
   void switchOn() { writeFile(fixed("qrl_log"), ""); }
 
-  // Runs spec without and then with the log; the printer stream must match.
-  ProgramRun runLoggedAndCompare(const ProgramSpec& spec) {
-    ProgramRun plain = filter.run(spec);
+  // Runs the command without and then with the log; the printer stream must match.
+  ProgramRun runLoggedAndCompare(const ProgramSpec& command) {
+    ProgramRun plain = filter.run(command);
     switchOn();
-    ProgramRun logged = filter.run(spec);
+    ProgramRun logged = filter.run(command);
     EXPECT_EQ(logged.out, plain.out);
     EXPECT_EQ(logged.exitStatus, plain.exitStatus);
     EXPECT_EQ(logged.err, "INFO: Logging enabled by " + fixed("qrl_log") + " file.\n" + plain.err);
@@ -44,10 +44,10 @@ class DiagnosticLogRun : public ::testing::Test {
     return dump;
   }
 
-  std::string argumentLines(const ProgramSpec& spec) {
+  std::string argumentLines(const ProgramSpec& command) {
     std::string lines;
-    for (size_t i = 0; i < spec.argv.size(); ++i)
-      lines += "ARGV[" + std::to_string(i) + "] = " + spec.argv[i] + "\n\n";
+    for (size_t i = 0; i < command.argv.size(); ++i)
+      lines += "ARGV[" + std::to_string(i) + "] = " + command.argv[i] + "\n\n";
     return lines;
   }
 
@@ -62,17 +62,17 @@ class DiagnosticLogRun : public ::testing::Test {
 }  // namespace
 
 TEST_F(DiagnosticLogRun, HeldJobDumpsTheStreamArgumentsAndOptions) {
-  ProgramSpec spec = filter.jobSpec(
+  ProgramSpec command = filter.jobSpec(
       "PrintTo=JRPrinter com.apple.print.JobInfo.PMJobName=Held<20>job "
       "com.apple.print.PrintSettings.PMCopies..n.=2 PrintTo=JRPrinter",
       letter, "2", "bob");
-  spec.env["DEVICE_URI"] = "socket://printer.example:9100";
-  ProgramRun run = runLoggedAndCompare(spec);
+  command.env["DEVICE_URI"] = "socket://printer.example:9100";
+  ProgramRun run = runLoggedAndCompare(command);
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(readFile(fixed("qrl_pdf2")),
             jobDumpOf(plainJobBlock("bob", "Held job", std::nullopt), letterBytes, true));
   EXPECT_EQ(readFile(fixed("qrl_args")),
-            argumentLines(spec) + optionDump({{"PrintTo", "JRPrinter"},
+            argumentLines(command) + optionDump({{"PrintTo", "JRPrinter"},
                                               {"com.apple.print.JobInfo.PMJobName", "Held job"},
                                               {"com.apple.print.PrintSettings.PMCopies..n.", "2"}},
                                              "socket://printer.example:9100"));
@@ -83,28 +83,28 @@ TEST_F(DiagnosticLogRun, HeldJobDumpsTheStreamArgumentsAndOptions) {
 
 TEST_F(DiagnosticLogRun, UsbDeviceWithAndWithoutTheClosingJob) {
   for (const char* version : {"0x1030", "0x102F"}) {
-    ProgramSpec spec = filter.jobSpec("", letter);
-    spec.env["DEVICE_URI"] = "usb://Quorlan/Laser";
-    spec.env["TICKETPRESS_SYSTEM_VERSION"] = version;
+    ProgramSpec command = filter.jobSpec("", letter);
+    command.env["DEVICE_URI"] = "usb://Quorlan/Laser";
+    command.env["TICKETPRESS_SYSTEM_VERSION"] = version;
     unlink(fixed("qrl_log").c_str());
-    runLoggedAndCompare(spec);
+    runLoggedAndCompare(command);
     const bool trailer = std::string(version) == "0x1030";
     EXPECT_EQ(readFile(fixed("qrl_pdf2")),
               jobDumpOf(plainJobBlock("alice", "", "1"), letterBytes, trailer))
         << version;
     // An empty option string: the two rule lines around it meet.
     EXPECT_EQ(readFile(fixed("qrl_args")),
-              argumentLines(spec) + kRule + "$Revision: 1.16 $\n" + kRule + kRule +
+              argumentLines(command) + kRule + "$Revision: 1.16 $\n" + kRule + kRule +
                   "    URI for printer = usb://Quorlan/Laser\n" + kRule);
   }
 }
 
 TEST_F(DiagnosticLogRun, FiveArgumentsAndNoDeviceUri) {
-  ProgramSpec spec = filter.spec({"7", "carol", "stdin job", "1", "b=2 a=1"});
-  spec.stdinPath = letter;
-  runLoggedAndCompare(spec);
+  ProgramSpec command = filter.command({"7", "carol", "stdin job", "1", "b=2 a=1"});
+  command.stdinPath = letter;
+  runLoggedAndCompare(command);
   const std::string args = readFile(fixed("qrl_args"));
-  EXPECT_EQ(args, argumentLines(spec) + optionDump({{"b", "2"}, {"a", "1"}}, ""));
+  EXPECT_EQ(args, argumentLines(command) + optionDump({{"b", "2"}, {"a", "1"}}, ""));
   EXPECT_EQ(args.find("ARGV[6]"), std::string::npos);
 }
 

@@ -9,7 +9,7 @@ FilterHarness::FilterHarness() {
   mkdir(fixedFolder().c_str(), 0700);
 }
 
-ProgramSpec FilterHarness::spec(const std::vector<std::string>& args) const {
+ProgramSpec FilterHarness::command(const std::vector<std::string>& args) const {
   ProgramSpec s;
   s.argv.push_back(TICKETPRESS_BINARY);
   s.argv.insert(s.argv.end(), args.begin(), args.end());
@@ -26,7 +26,7 @@ ProgramSpec FilterHarness::spec(const std::vector<std::string>& args) const {
 
 ProgramSpec FilterHarness::jobSpec(const std::string& options, const std::string& file,
                                    const std::string& copies, const std::string& user) const {
-  return spec({"42", user, "title", copies, options, file});
+  return command({"42", user, "title", copies, options, file});
 }
 
 std::string jobInfoLine(const std::string& user) {

@@ -21,11 +21,11 @@ class FilterHarness {
   const ScratchFolder& folder() const { return scratch; }
 
   // A filter command line: ticketpress followed by args.
-  ProgramSpec spec(const std::vector<std::string>& args) const;
+  ProgramSpec command(const std::vector<std::string>& args) const;
   // A command line for a job in file: job id, user, title, copies, options, file.
   ProgramSpec jobSpec(const std::string& options, const std::string& file,
                       const std::string& copies = "1", const std::string& user = "alice") const;
-  ProgramRun run(const ProgramSpec& spec) const { return runProgram(spec, scratch.path()); }
+  ProgramRun run(const ProgramSpec& command) const { return runProgram(command, scratch.path()); }
 
  private:
   ScratchFolder scratch;

@@ -39,9 +39,9 @@ TEST_F(FilterRun, WrongArgumentCountPrintsUsageOnly) {
   const std::vector<std::vector<std::string>> counts = {
       {}, {"1", "u", "t", "1"}, {"1", "u", "t", "1", "", "f", "extra"}};
   for (const auto& args : counts) {
-    ProgramSpec spec = filter.spec(args);
-    spec.env["FAKE_CHILD_PID"] = filter.folder() / "child-started";
-    ProgramRun run = filter.run(spec);
+    ProgramSpec command = filter.command(args);
+    command.env["FAKE_CHILD_PID"] = filter.folder() / "child-started";
+    ProgramRun run = filter.run(command);
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.err, kUsage);
     EXPECT_EQ(run.out, "");
@@ -51,9 +51,9 @@ TEST_F(FilterRun, WrongArgumentCountPrintsUsageOnly) {
 }
 
 TEST_F(FilterRun, ChildWithoutOutputMeansNoData) {
-  ProgramSpec spec = filter.jobSpec("", letter);
-  spec.env["FAKE_CHILD_MODE"] = "empty";
-  ProgramRun run = filter.run(spec);
+  ProgramSpec command = filter.jobSpec("", letter);
+  command.env["FAKE_CHILD_MODE"] = "empty";
+  ProgramRun run = filter.run(command);
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err, "ERROR: Data to print not found.\n");
   EXPECT_EQ(run.out, "");
@@ -61,9 +61,9 @@ TEST_F(FilterRun, ChildWithoutOutputMeansNoData) {
 }
 
 TEST_F(FilterRun, MissingChildFilterIsReportedByPath) {
-  ProgramSpec spec = filter.jobSpec("", letter);
-  spec.env["TICKETPRESS_PDFTOPDF"] = filter.folder() / "no-such-filter";
-  ProgramRun run = filter.run(spec);
+  ProgramSpec command = filter.jobSpec("", letter);
+  command.env["TICKETPRESS_PDFTOPDF"] = filter.folder() / "no-such-filter";
+  ProgramRun run = filter.run(command);
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err, "ERROR: Unable to start the PDF filter; tried " +
                          (filter.folder() / "no-such-filter") + " (No such file or directory)\n");
@@ -82,17 +82,17 @@ TEST_F(FilterRun, SendsBannerPjlPdfEndOfJobAndTrailer) {
 }
 
 TEST_F(FilterRun, ChildGetsOneCopyAndTheFileOrStandardInput) {
-  ProgramSpec spec = filter.jobSpec("a=b", letter, "3");
-  spec.env["FAKE_CHILD_ARGS"] = filter.folder() / "args";
-  ProgramRun run = filter.run(spec);
+  ProgramSpec command = filter.jobSpec("a=b", letter, "3");
+  command.env["FAKE_CHILD_ARGS"] = filter.folder() / "args";
+  ProgramRun run = filter.run(command);
   EXPECT_EQ(readFile(filter.folder() / "args"), "42\nalice\ntitle\n1\na=b\n" + letter + "\n");
   // Without the job's copy key the printer still makes the 3 copies asked for.
   EXPECT_EQ(run.out, expectedStream(framing("alice", "", "3"), letterBytes));
 
-  spec = filter.spec({"42", "alice", "title", "3", "a=b"});
-  spec.env["FAKE_CHILD_ARGS"] = filter.folder() / "args";
-  spec.stdinPath = letter;
-  run = filter.run(spec);
+  command = filter.command({"42", "alice", "title", "3", "a=b"});
+  command.env["FAKE_CHILD_ARGS"] = filter.folder() / "args";
+  command.stdinPath = letter;
+  run = filter.run(command);
   EXPECT_EQ(readFile(filter.folder() / "args"), "42\nalice\ntitle\n1\na=b\n");
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.out, expectedStream(framing("alice", "", "3"), letterBytes));
@@ -131,10 +131,10 @@ TEST_F(FilterRun, UsbDeviceGetsTheTrailerOnlyOnARecentSystem) {
       {std::nullopt, "none", true},
   };
   for (const Case& c : cases) {
-    ProgramSpec spec = filter.jobSpec("", letter);
-    spec.env["DEVICE_URI"] = c.uri;
-    spec.env["TICKETPRESS_SYSTEM_VERSION"] = c.version;
-    ProgramRun run = filter.run(spec);
+    ProgramSpec command = filter.jobSpec("", letter);
+    command.env["DEVICE_URI"] = c.uri;
+    command.env["TICKETPRESS_SYSTEM_VERSION"] = c.version;
+    ProgramRun run = filter.run(command);
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, expectedStream(framing("alice", "", "1"), letterBytes, c.trailer))
@@ -143,15 +143,15 @@ TEST_F(FilterRun, UsbDeviceGetsTheTrailerOnlyOnARecentSystem) {
 }
 
 TEST_F(FilterRun, PrinterGoneIsAnErrorNotSuccess) {
-  ProgramSpec spec = filter.jobSpec("", letter);
-  spec.stdoutPath = "/dev/full";
-  ProgramRun run = filter.run(spec);
+  ProgramSpec command = filter.jobSpec("", letter);
+  command.stdoutPath = "/dev/full";
+  ProgramRun run = filter.run(command);
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err, "ERROR: Unable to send the job to the printer: No space left on device\n");
 
-  spec = filter.jobSpec("", letter);
-  spec.stdoutIsClosedPipe = true;
-  run = filter.run(spec);
+  command = filter.jobSpec("", letter);
+  command.stdoutIsClosedPipe = true;
+  run = filter.run(command);
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.err, "ERROR: Unable to send the job to the printer: Broken pipe\n");
   expectNothingLeft();
@@ -160,12 +160,12 @@ TEST_F(FilterRun, PrinterGoneIsAnErrorNotSuccess) {
 TEST_F(FilterRun, FullWorkFolderSendsNothing) {
   const std::string big = filter.folder() / "big.pdf";
   writeFile(big, "%PDF-1.4\n" + std::string(256 * 1024, 'x') + "\n%%EOF\n");
-  ProgramSpec spec = filter.jobSpec("", big);
-  spec.inChild = [] {
+  ProgramSpec command = filter.jobSpec("", big);
+  command.inChild = [] {
     struct rlimit limit = {64 * 1024, 64 * 1024};
     setrlimit(RLIMIT_FSIZE, &limit);
   };
-  ProgramRun run = filter.run(spec);
+  ProgramRun run = filter.run(command);
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.out, "");
   EXPECT_NE(run.err.find("ERROR: Unable to write file "), std::string::npos) << run.err;
@@ -174,10 +174,10 @@ TEST_F(FilterRun, FullWorkFolderSendsNothing) {
 }
 
 TEST_F(FilterRun, CancelStopsTheChildAndRemovesWorkFiles) {
-  ProgramSpec spec = filter.jobSpec("", letter);
-  spec.env["FAKE_CHILD_MODE"] = "pause";
-  spec.env["FAKE_CHILD_PID"] = filter.folder() / "child-pid";
-  StartedProgram started = startProgram(spec, filter.folder().path());
+  ProgramSpec command = filter.jobSpec("", letter);
+  command.env["FAKE_CHILD_MODE"] = "pause";
+  command.env["FAKE_CHILD_PID"] = filter.folder() / "child-pid";
+  StartedProgram started = startProgram(command, filter.folder().path());
   for (int i = 0; i < 200 && readFile(filter.folder() / "child-pid").empty(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   std::this_thread::sleep_for(std::chrono::milliseconds(200));  // job spooled, child waiting
@@ -203,9 +203,9 @@ TEST_F(FilterRun, ConcurrentJobsEachSendTheirOwnPdf) {
   const std::string a4 = sampleFile("a4-3pages.pdf");
   std::vector<StartedProgram> started;
   for (const std::string& file : {letter, a4, letter, a4}) {
-    ProgramSpec spec = filter.jobSpec("", file);
-    spec.env["FAKE_CHILD_MODE"] = "slow";  // the runs overlap while spooling
-    started.push_back(startProgram(spec, filter.folder().path()));
+    ProgramSpec command = filter.jobSpec("", file);
+    command.env["FAKE_CHILD_MODE"] = "slow";  // the runs overlap while spooling
+    started.push_back(startProgram(command, filter.folder().path()));
   }
   for (size_t i = 0; i < started.size(); ++i) {
     ProgramRun run = finishProgram(started[i]);
@@ -274,12 +274,12 @@ TEST_F(FilterRun, MacHeldJobWithTrayDensityColourAndCustomPaper) {
 
 TEST_F(FilterRun, HostileOptionsCannotInjectPrinterCommands) {
   const std::string hostile = "x<0A>@PJL FSDELETE NAME = \"0:\\\\\"<1B>%-12345X\r\n@PJL RDYMSG";
-  ProgramSpec spec = filter.jobSpec(
+  ProgramSpec command = filter.jobSpec(
       "com.apple.print.JobInfo.PMJobName='" + hostile + "' PrintTo=JRConf JRUSERNAME='" + hostile +
           "' JRHOLDKEY='" + hostile + "' TonerDarkness='" + hostile + "' QrlContrast='" + hostile +
           "' com.apple.print.PrintSettings.PMCopies..n.='" + hostile + "'",
       letter, "1", "eve\x1B%-12345X");
-  ProgramRun run = filter.run(spec);
+  ProgramRun run = filter.run(command);
   EXPECT_EQ(run.exitStatus, 0);
   const std::string header = run.out.substr(0, run.out.find("%PDF-"));
   const std::string trailer = run.out.substr(run.out.rfind("%%EOF\n") + 6);

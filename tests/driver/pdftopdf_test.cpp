@@ -9,9 +9,9 @@ class RealPdfToPdf : public ::testing::Test {
  protected:
   FilterHarness filter;
 
-  ProgramSpec realChild(ProgramSpec spec) {
-    spec.env["TICKETPRESS_PDFTOPDF"] = std::nullopt;
-    return spec;
+  ProgramSpec realChild(ProgramSpec command) {
+    command.env["TICKETPRESS_PDFTOPDF"] = std::nullopt;
+    return command;
   }
 
   // Cuts the PDF out of a printer stream and has qpdf check it.
@@ -49,9 +49,9 @@ TEST_F(RealPdfToPdf, JobFromAFileComesOutAsAValidPdf) {
 }
 
 TEST_F(RealPdfToPdf, JobOnStandardInputWithAPageRange) {
-  ProgramSpec spec = realChild(filter.spec({"43", "bob", "stdin job", "1", "page-ranges=2-3"}));
-  spec.stdinPath = sampleFile("a4-3pages.pdf");
-  ProgramRun run = filter.run(spec);
+  ProgramSpec command = realChild(filter.command({"43", "bob", "stdin job", "1", "page-ranges=2-3"}));
+  command.stdinPath = sampleFile("a4-3pages.pdf");
+  ProgramRun run = filter.run(command);
   ASSERT_EQ(run.exitStatus, 0) << run.err;
   expectValidPdf(pdfOf(run.out), 2);
 }

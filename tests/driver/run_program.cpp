@@ -27,43 +27,43 @@ void redirect(const std::string& path, int flags, int targetFd) {
 
 }  // namespace
 
-StartedProgram startProgram(const ProgramSpec& spec, const std::string& captureFolder) {
+StartedProgram startProgram(const ProgramSpec& command, const std::string& captureFolder) {
   StartedProgram started;
   int n = captureCounter++;
-  started.outPath = spec.stdoutPath.empty()
+  started.outPath = command.stdoutPath.empty()
                         ? captureFolder + "/stdout." + std::to_string(n)
-                        : spec.stdoutPath;
+                        : command.stdoutPath;
   started.errPath = captureFolder + "/stderr." + std::to_string(n);
   int closedPipe[2] = {-1, -1};
-  if (spec.stdoutIsClosedPipe) {
+  if (command.stdoutIsClosedPipe) {
     if (pipe(closedPipe) != 0) throw std::runtime_error("pipe");
     close(closedPipe[0]);
   }
   pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork");
   if (pid == 0) {
-    for (const auto& [name, value] : spec.env) {
+    for (const auto& [name, value] : command.env) {
       if (value)
         setenv(name.c_str(), value->c_str(), 1);
       else
         unsetenv(name.c_str());
     }
-    redirect(spec.stdinPath, O_RDONLY, 0);
-    if (spec.stdoutIsClosedPipe) {
+    redirect(command.stdinPath, O_RDONLY, 0);
+    if (command.stdoutIsClosedPipe) {
       dup2(closedPipe[1], 1);
       close(closedPipe[1]);
     } else {
       redirect(started.outPath, O_WRONLY | O_CREAT | O_TRUNC, 1);
     }
     redirect(started.errPath, O_WRONLY | O_CREAT | O_TRUNC, 2);
-    if (spec.inChild) spec.inChild();
+    if (command.inChild) command.inChild();
     std::vector<char*> argv;
-    for (const std::string& a : spec.argv) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : command.argv) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     execv(argv[0], argv.data());
     _exit(127);
   }
-  if (spec.stdoutIsClosedPipe) {
+  if (command.stdoutIsClosedPipe) {
     close(closedPipe[1]);
     started.outPath.clear();
   }
@@ -84,8 +84,8 @@ ProgramRun finishProgram(const StartedProgram& started) {
   return run;
 }
 
-ProgramRun runProgram(const ProgramSpec& spec, const std::string& captureFolder) {
-  return finishProgram(startProgram(spec, captureFolder));
+ProgramRun runProgram(const ProgramSpec& command, const std::string& captureFolder) {
+  return finishProgram(startProgram(command, captureFolder));
 }
 
 std::string readFile(const std::string& path) {

@@ -34,9 +34,9 @@ struct StartedProgram {
   std::string outPath, errPath;
 };
 
-StartedProgram startProgram(const ProgramSpec& spec, const std::string& captureFolder);
+StartedProgram startProgram(const ProgramSpec& command, const std::string& captureFolder);
 ProgramRun finishProgram(const StartedProgram& started);
-ProgramRun runProgram(const ProgramSpec& spec, const std::string& captureFolder);
+ProgramRun runProgram(const ProgramSpec& command, const std::string& captureFolder);
 
 // Whole-file helpers.
 std::string readFile(const std::string& path);
