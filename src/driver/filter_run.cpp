@@ -11,11 +11,13 @@
 
 #include "child_filter.h"
 #include "cleanup_on_signal.h"
+#include "client_job.h"
 #include "diagnostic_log.h"
 #include "file_io.h"
 #include "form_job_ticket.h"
 #include "pjl_commands.h"
 #include "printer_stream.h"
+#include "queue_ppd.h"
 #include "system_version.h"
 #include "work_area.h"
 
@@ -107,6 +109,17 @@ bool writePdfWorkFile(WorkArea& area) {
   return copy.ok;
 }
 
+// Under a CUPS queue: the administrator's defaults for what the job does
+// not say, and for a job from a client other than macOS the settings that
+// its standard options imply.
+void completeFromQueue(argumentStore& options, char* argv[]) {
+  std::unique_ptr<QueuePpd> queue = QueuePpd::open(std::getenv("PPD"));
+  if (!queue) return;
+  const bool fromMac = hasMacPrintSettings(options);
+  queue->applyDefaults(options);
+  if (!fromMac) deriveMacPrintSettings(options, ClientJob{argv[3], argv[4], std::nullopt}, *queue);
+}
+
 }  // namespace
 
 int copyModeFor(const argumentStore& options) {
@@ -149,6 +162,7 @@ int runFilter(int argc, char* argv[]) {
   if (logToDisk) log.open(*area, argc, argv);
 
   std::shared_ptr<argumentStore> options = argumentStore::initWithOptionString(argv[5]);
+  completeFromQueue(*options, argv);
   pjlCommands pjl(options, argv[2], argv[4]);
   const int newCopies = copyModeFor(*options);
   std::unique_ptr<formJobTicket> ticket = formJobTicket::initWithTicket(options, newCopies);

@@ -22,6 +22,10 @@ class argumentStore {
   // Never an empty-string stand-in for a missing option.
   const std::string* getValue(std::string_view name) const;
 
+  // Stores value under name, replacing a value given before. Only for the
+  // steps that complete the job's options before anything reads them.
+  void setValue(const std::string& name, std::string value) { store(name, std::move(value)); }
+
   // Stored names, in the order in which they first appear in the option
   // string.
   const std::vector<std::string>& keyEnumerator() const { return names; }

@@ -1,0 +1,77 @@
+#include "client_job.h"
+
+#include <array>
+#include <span>
+#include <string_view>
+
+namespace {
+
+struct ValueMapping {
+  std::string_view from;
+  std::string_view to;
+};
+
+// IPP "sides" and the PPD's Duplex choices as duplex numbers.
+constexpr std::array<ValueMapping, 6> kDuplexNumbers{{
+    {"one-sided", "1"},
+    {"two-sided-long-edge", "2"},
+    {"two-sided-short-edge", "3"},
+    {"None", "1"},
+    {"DuplexNoTumble", "2"},
+    {"DuplexTumble", "3"},
+}};
+
+// IPP collation choices as the boolean text of the collate key.
+constexpr std::array<ValueMapping, 5> kCollation{{
+    {"true", "true"},
+    {"false", "false"},
+    {"separate-documents-collated-copies", "true"},
+    {"separate-documents-uncollated-copies", "false"},
+    {"single-document", "true"},
+}};
+
+const std::string_view* mapped(std::span<const ValueMapping> table, const std::string* value) {
+  if (!value) return nullptr;
+  for (const ValueMapping& row : table)
+    if (row.from == *value) return &row.to;
+  return nullptr;
+}
+
+// The first of the options names that the job has.
+const std::string* firstGiven(const argumentStore& options,
+                              std::initializer_list<std::string_view> names) {
+  for (std::string_view name : names)
+    if (const std::string* value = options.getValue(name)) return value;
+  return nullptr;
+}
+
+void setIfMissing(argumentStore& options, const std::string& name, std::string_view value) {
+  if (!options.getValue(name)) options.setValue(name, std::string(value));
+}
+
+}  // namespace
+
+bool hasMacPrintSettings(const argumentStore& options) {
+  for (const std::string& name : options.keyEnumerator())
+    if (name.starts_with("com.apple.print.")) return true;
+  return false;
+}
+
+void deriveMacPrintSettings(argumentStore& options, const ClientJob& job, const QueuePpd& ppd) {
+  setIfMissing(options, "com.apple.print.JobInfo.PMJobName", job.title);
+  setIfMissing(options, "com.apple.print.PrintSettings.PMCopies..n.", job.copies);
+  if (const std::string_view* duplex =
+          mapped(kDuplexNumbers, firstGiven(options, {"sides", "Duplex"})))
+    setIfMissing(options, "com.apple.print.PrintSettings.PMDuplexing..n.", *duplex);
+  if (const std::string_view* collate =
+          mapped(kCollation, firstGiven(options, {"collate", "multiple-document-handling"})))
+    setIfMissing(options, "com.apple.print.PrintSettings.PMCopyCollate..b.", *collate);
+  if (const std::string* tray = options.getValue("InputSlot"))
+    setIfMissing(options, "com.apple.print.PrintSettings.PMPrimaryPaperFeed..a.1", *tray);
+  if (job.pageCount)
+    setIfMissing(options, "com.apple.print.PrintSettings.PMTotalBeginPages..n.",
+                 std::to_string(*job.pageCount));
+  if (const std::string* media = firstGiven(options, {"media", "PageSize"}))
+    if (std::optional<std::string> paper = ppd.paperSizeFor(*media))
+      options.setValue("media", *paper);
+}

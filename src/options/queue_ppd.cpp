@@ -1,0 +1,92 @@
+// libcups marks its PPD interface deprecated, yet it is the interface that
+// reads a queue's PPD and its defaults.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+#include "queue_ppd.h"
+
+#include <cups/ppd.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// How far (in points) a PPD size may be from a PWG size and still be it.
+constexpr float kSizeTolerance = 1.0f;
+
+// Points from 2540ths of an inch (hundredths of millimetres).
+float pointsFrom2540ths(int value) { return static_cast<float>(value) * 72.0f / 2540.0f; }
+
+std::string formatPoints(float points) {
+  char text[32];
+  auto written = std::to_chars(text, text + sizeof text, std::round(points * 100.0f) / 100.0f,
+                               std::chars_format::fixed, 2);
+  return std::string(text, written.ptr);
+}
+
+// Whether the option takes free text, whose dialogs send "Custom.text".
+bool takesFreeText(ppd_file_t* ppd, const char* keyword) {
+  ppd_coption_t* custom = ppdFindCustomOption(ppd, keyword);
+  if (!custom) return false;
+  ppd_cparam_t* param = ppdFirstCustomParam(custom);
+  return param && (param->type == PPD_CUSTOM_STRING || param->type == PPD_CUSTOM_PASSCODE ||
+                   param->type == PPD_CUSTOM_PASSWORD);
+}
+
+// The size a PWG, legacy or PPD media name stands for, or null.
+pwg_media_t* mediaSizeFor(const std::string& name) {
+  pwg_media_t* size = pwgMediaForPWG(name.c_str());
+  // "custom_100x150mm" leaves out the name part of "custom_NAME_100x150mm".
+  if (!size && name.starts_with("custom_"))
+    size = pwgMediaForPWG(("custom_size_" + name.substr(7)).c_str());
+  if (!size) size = pwgMediaForLegacy(name.c_str());
+  if (!size) size = pwgMediaForPPD(name.c_str());
+  return size;
+}
+
+}  // namespace
+
+std::unique_ptr<QueuePpd> QueuePpd::open(const char* path) {
+  if (!path || !*path) return nullptr;
+  ppd_file_t* file = ppdOpenFile(path);
+  if (!file) return nullptr;
+  return std::unique_ptr<QueuePpd>(new QueuePpd(file));
+}
+
+QueuePpd::~QueuePpd() { ppdClose(ppd); }
+
+void QueuePpd::applyDefaults(argumentStore& options) const {
+  for (ppd_option_t* option = ppdFirstOption(ppd); option; option = ppdNextOption(ppd)) {
+    const bool freeText = takesFreeText(ppd, option->keyword);
+    const std::string* given = options.getValue(option->keyword);
+    if (given) {
+      if (freeText && given->starts_with("Custom."))
+        options.setValue(option->keyword, given->substr(7));
+      continue;
+    }
+    // A free-text option's fixed choice only stands for "not given".
+    if (freeText || !*option->defchoice) continue;
+    options.setValue(option->keyword, option->defchoice);
+  }
+}
+
+std::optional<std::string> QueuePpd::paperSizeFor(std::string_view media) const {
+  const std::string name(media);
+  if (!name.starts_with("Custom."))
+    if (ppd_size_t* own = ppdPageSize(ppd, name.c_str())) return std::string(own->name);
+  pwg_media_t* size = mediaSizeFor(name);
+  if (!size) return std::nullopt;
+
+  if (size->ppd && ppdPageSize(ppd, size->ppd)) return std::string(size->ppd);
+  const float width = pointsFrom2540ths(size->width);
+  const float length = pointsFrom2540ths(size->length);
+  for (int i = 0; i < ppd->num_sizes; ++i) {
+    const ppd_size_t& candidate = ppd->sizes[i];
+    if (std::strncmp(candidate.name, "Custom", 6) == 0) continue;
+    if (std::fabs(candidate.width - width) <= kSizeTolerance &&
+        std::fabs(candidate.length - length) <= kSizeTolerance)
+      return std::string(candidate.name);
+  }
+  return "Custom." + formatPoints(width) + "x" + formatPoints(length);
+}

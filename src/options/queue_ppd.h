@@ -1,0 +1,36 @@
+// The queue's PPD, as CUPS hands it to the filter (the PPD variable): the
+// administrator's defaults and the queue's named paper sizes.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "argument_store.h"
+
+struct ppd_file_s;
+
+class QueuePpd {
+ public:
+  // Opens the PPD at path; null when it cannot be read as a PPD.
+  static std::unique_ptr<QueuePpd> open(const char* path);
+  ~QueuePpd();
+  QueuePpd(const QueuePpd&) = delete;
+  QueuePpd& operator=(const QueuePpd&) = delete;
+
+  // Gives every option that the PPD declares and the job lacks the PPD's
+  // default choice, except a free-text option's placeholder. Free texts
+  // chosen in a print dialog arrive as "Custom.text"; they become "text".
+  void applyDefaults(argumentStore& options) const;
+
+  // The queue's name for a paper size given as a PWG media name
+  // ("iso_a4_210x297mm"), a legacy or PPD name, or already the queue's own
+  // name: the PPD size of that name or of those dimensions, else
+  // "Custom.WxH" in points. Nothing for a text that names no size.
+  std::optional<std::string> paperSizeFor(std::string_view media) const;
+
+ private:
+  explicit QueuePpd(ppd_file_s* file) : ppd(file) {}
+  ppd_file_s* ppd;
+};
