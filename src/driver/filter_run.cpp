@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -15,6 +16,7 @@
 #include "diagnostic_log.h"
 #include "file_io.h"
 #include "form_job_ticket.h"
+#include "insertqfjt.h"
 #include "pjl_commands.h"
 #include "printer_stream.h"
 #include "queue_ppd.h"
@@ -109,15 +111,43 @@ bool writePdfWorkFile(WorkArea& area) {
   return copy.ok;
 }
 
-// Under a CUPS queue: the administrator's defaults for what the job does
-// not say, and for a job from a client other than macOS the settings that
-// its standard options imply.
+// Runs the merge on the work files, from inside their folder: the merge
+// takes paths of at most 99 bytes, and the names alone always fit.
+MergeResult mergeTicketIntoPdf(WorkArea& area) {
+  int previous = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (chdir(area.pathFor("").c_str()) != 0) {
+    if (previous >= 0) close(previous);
+    return {kMergeInputOpen, "ERROR: Unable to enter the work folder " + area.pathFor("") + "\n"};
+  }
+  MergeResult result = insertQFJT(4, {"", "qrl_pdf", "qrl_tempPDF", "qrl_qfjt"});
+  if (previous >= 0) {
+    if (fchdir(previous) != 0) chdir("/");
+    close(previous);
+  }
+  return result;
+}
+
+// Opens the PDF to send: the merged PDF when the merge left one, else the
+// child's PDF with the message that the job goes without its settings.
+int openPdfToSend(const WorkArea& area) {
+  int merged = open(area.mergedPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  struct stat info;
+  if (merged >= 0 && fstat(merged, &info) == 0 && info.st_size > 0) return merged;
+  if (merged >= 0) close(merged);
+  reportLine("ERROR: Unable to add settings to print job.\n");
+  return open(area.spoolPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+}
+
+// Under a CUPS queue, a job from a client other than macOS gets the
+// administrator's defaults for what it does not say, and the settings that
+// its standard options imply. A macOS client sends every choice of the
+// queue's PPD itself, so its jobs stay exactly as they come.
 void completeFromQueue(argumentStore& options, char* argv[]) {
+  if (hasMacPrintSettings(options)) return;
   std::unique_ptr<QueuePpd> queue = QueuePpd::open(std::getenv("PPD"));
   if (!queue) return;
-  const bool fromMac = hasMacPrintSettings(options);
   queue->applyDefaults(options);
-  if (!fromMac) deriveMacPrintSettings(options, ClientJob{argv[3], argv[4], std::nullopt}, *queue);
+  deriveMacPrintSettings(options, ClientJob{argv[3], argv[4], std::nullopt}, *queue);
 }
 
 }  // namespace
@@ -166,11 +196,23 @@ int runFilter(int argc, char* argv[]) {
   pjlCommands pjl(options, argv[2], argv[4]);
   const int newCopies = copyModeFor(*options);
   std::unique_ptr<formJobTicket> ticket = formJobTicket::initWithTicket(options, newCopies);
-  writeTicketFile(*area, *ticket);
+  const bool ticketComplete = writeTicketFile(*area, *ticket);
 
   if (area->pdfPath() != area->spoolPath() && !writePdfWorkFile(*area)) return 1;
+  int mergedFd = area->createWorkFile(area->mergedPath());
+  if (mergedFd < 0)
+    reportLine("ERROR: Unable to open file " + area->mergedPath() + "\n");
+  else
+    close(mergedFd);
 
-  int pdfFd = open(area->spoolPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  // A partial ticket is never embedded: the job then goes without it.
+  if (ticketComplete) {
+    MergeResult merge = mergeTicketIntoPdf(*area);
+    if (!merge.message.empty()) reportLine(merge.message);
+    if (merge.status != kMergeOk) return merge.status;
+  }
+
+  int pdfFd = openPdfToSend(*area);
   if (pdfFd < 0) {
     reportLine("ERROR: Unable to open file " + area->spoolPath() + "\n");
     return 1;

@@ -62,15 +62,16 @@ class DiagnosticLogRun : public ::testing::Test {
 }  // namespace
 
 TEST_F(DiagnosticLogRun, HeldJobDumpsTheStreamArgumentsAndOptions) {
-  ProgramSpec command = filter.jobSpec(
+  const std::string options =
       "PrintTo=JRPrinter com.apple.print.JobInfo.PMJobName=Held<20>job "
-      "com.apple.print.PrintSettings.PMCopies..n.=2 PrintTo=JRPrinter",
-      letter, "2", "bob");
+      "com.apple.print.PrintSettings.PMCopies..n.=2 PrintTo=JRPrinter";
+  ProgramSpec command = filter.jobSpec(options, letter, "2", "bob");
   command.env["DEVICE_URI"] = "socket://printer.example:9100";
   ProgramRun run = runLoggedAndCompare(command);
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(readFile(fixed("qrl_pdf2")),
-            jobDumpOf(plainJobBlock("bob", "Held job", std::nullopt), letterBytes, true));
+            jobDumpOf(plainJobBlock("bob", "Held job", std::nullopt),
+                      mergedPdfFor(letter, options, 0), true));
   EXPECT_EQ(readFile(fixed("qrl_args")),
             argumentLines(command) + optionDump({{"PrintTo", "JRPrinter"},
                                               {"com.apple.print.JobInfo.PMJobName", "Held job"},
@@ -90,7 +91,7 @@ TEST_F(DiagnosticLogRun, UsbDeviceWithAndWithoutTheClosingJob) {
     runLoggedAndCompare(command);
     const bool trailer = std::string(version) == "0x1030";
     EXPECT_EQ(readFile(fixed("qrl_pdf2")),
-              jobDumpOf(plainJobBlock("alice", "", "1"), letterBytes, trailer))
+              jobDumpOf(plainJobBlock("alice", "", "1"), mergedPdfFor(letter, ""), trailer))
         << version;
     // An empty option string: the two rule lines around it meet.
     EXPECT_EQ(readFile(fixed("qrl_args")),
@@ -129,6 +130,18 @@ TEST_F(DiagnosticLogRun, DumpThatCannotBeCreatedIsReportedOnce) {
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.err, "INFO: Logging enabled by " + fixed("qrl_log") + " file.\n" +
                          "ERROR: Unable to open file " + fixed("qrl_args") + "\n");
-  EXPECT_EQ(run.out, expectedStream(plainJobBlock("alice", "", "1"), letterBytes));
+  EXPECT_EQ(run.out, expectedStream(plainJobBlock("alice", "", "1"), mergedPdfFor(letter, "")));
   EXPECT_FALSE(readFile(fixed("qrl_pdf2")).empty());
+}
+
+TEST_F(DiagnosticLogRun, FailedMergeLeavesArgumentLinesAnEmptyJobDumpAndTheWorkFiles) {
+  const std::string noRoot = std::string(SAMPLE_DATA_DIR) + "/../tests/driver/data/no-root.pdf";
+  ProgramSpec command = filter.jobSpec("a=1", noRoot);
+  ProgramRun run = runLoggedAndCompare(command);
+  EXPECT_EQ(run.exitStatus, 6);
+  EXPECT_EQ(readFile(fixed("qrl_args")), argumentLines(command));
+  EXPECT_EQ(readFile(fixed("qrl_pdf2")), "");
+  EXPECT_EQ(readFile(fixed("qrl_pdf")), readFile(noRoot));
+  EXPECT_FALSE(readFile(fixed("qrl_qfjt")).empty());
+  EXPECT_EQ(access(fixed("qrl_tempPDF").c_str(), F_OK), 0);
 }

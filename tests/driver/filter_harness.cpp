@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include "form_job_ticket.h"
+#include "insertqfjt.h"
 #include "pjl_commands.h"
 
 FilterHarness::FilterHarness() {
@@ -53,3 +55,14 @@ std::string expectedStream(const std::vector<std::string>& lines, const std::str
 }
 
 std::string sampleFile(const std::string& name) { return std::string(SAMPLE_DATA_DIR) + "/" + name; }
+
+std::string mergedPdfFor(const std::string& pdfPath, const std::string& optionString,
+                         int newCopiesCount) {
+  ScratchFolder folder;
+  writeFile(folder / "ticket",
+            formJobTicket::initWithTicket(argumentStore::initWithOptionString(optionString.c_str()),
+                                          newCopiesCount)
+                ->text());
+  MergeResult merge = insertQFJT(4, {"", pdfPath, folder / "merged", folder / "ticket"});
+  return merge.status == kMergeOk ? readFile(folder / "merged") : "merge failed: " + merge.message;
+}

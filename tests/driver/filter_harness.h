@@ -44,5 +44,11 @@ std::vector<std::string> plainJobBlock(const std::string& user, const std::strin
 std::string expectedStream(const std::vector<std::string>& lines, const std::string& pdf,
                            bool withTrailer = true);
 
+// The PDF the filter should send for a job with optionString on the PDF in
+// pdfPath: that PDF with the job's ticket merged in. newCopiesCount as the
+// filter decides it (0 for a job held with "JRPrinter").
+std::string mergedPdfFor(const std::string& pdfPath, const std::string& optionString,
+                         int newCopiesCount = 1);
+
 // Path of a sample file of the repository's data folder.
 std::string sampleFile(const std::string& name);

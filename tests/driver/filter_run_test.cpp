@@ -72,12 +72,13 @@ TEST_F(FilterRun, MissingChildFilterIsReportedByPath) {
 }
 
 TEST_F(FilterRun, SendsBannerPjlPdfEndOfJobAndTrailer) {
-  ProgramRun run = filter.run(filter.jobSpec(
-      "com.apple.print.JobInfo.PMJobName=Q<26>A<20>report com.apple.print.PrintSettings.PMCopies..n.=2",
-      letter));
+  const std::string options =
+      "com.apple.print.JobInfo.PMJobName=Q<26>A<20>report com.apple.print.PrintSettings.PMCopies..n.=2";
+  ProgramRun run = filter.run(filter.jobSpec(options, letter));
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.err, "");
-  EXPECT_EQ(run.out, expectedStream(framing("alice", "Q<26>A report", "2"), letterBytes));
+  EXPECT_EQ(run.out,
+            expectedStream(framing("alice", "Q<26>A report", "2"), mergedPdfFor(letter, options)));
   expectNothingLeft();
 }
 
@@ -87,7 +88,8 @@ TEST_F(FilterRun, ChildGetsOneCopyAndTheFileOrStandardInput) {
   ProgramRun run = filter.run(command);
   EXPECT_EQ(readFile(filter.folder() / "args"), "42\nalice\ntitle\n1\na=b\n" + letter + "\n");
   // Without the job's copy key the printer still makes the 3 copies asked for.
-  EXPECT_EQ(run.out, expectedStream(framing("alice", "", "3"), letterBytes));
+  const std::string sent = mergedPdfFor(letter, "a=b");
+  EXPECT_EQ(run.out, expectedStream(framing("alice", "", "3"), sent));
 
   command = filter.command({"42", "alice", "title", "3", "a=b"});
   command.env["FAKE_CHILD_ARGS"] = filter.folder() / "args";
@@ -95,13 +97,15 @@ TEST_F(FilterRun, ChildGetsOneCopyAndTheFileOrStandardInput) {
   run = filter.run(command);
   EXPECT_EQ(readFile(filter.folder() / "args"), "42\nalice\ntitle\n1\na=b\n");
   EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(run.out, expectedStream(framing("alice", "", "3"), letterBytes));
+  EXPECT_EQ(run.out, expectedStream(framing("alice", "", "3"), sent));
 }
 
 TEST_F(FilterRun, HeldJobCopiesTravelInTheTicketNotInQty) {
   const std::string copies = " com.apple.print.PrintSettings.PMCopies..n.=5";
   ProgramRun run = filter.run(filter.jobSpec("PrintTo=JRPrinter" + copies, letter));
-  EXPECT_EQ(run.out, expectedStream(plainJobBlock("alice", "", std::nullopt), letterBytes));
+  EXPECT_EQ(run.out, expectedStream(plainJobBlock("alice", "", std::nullopt),
+                                    mergedPdfFor(letter, "PrintTo=JRPrinter" + copies, 0)));
+  EXPECT_NE(run.out.find("Copies=\"5\">"), std::string::npos);
   // Any other value is a routing the printer does not know: not held, and
   // the printer makes the copies.
   for (std::string printTo : {"jrprinter", "JRPrinter2", "JRMailBox"}) {
@@ -110,7 +114,7 @@ TEST_F(FilterRun, HeldJobCopiesTravelInTheTicketNotInQty) {
                                        "@PJL SET USERNAME = \"ann\"\n", "@PJL SET HOLD = OFF\n",
                                        "@PJL SET QDUPLICATEHELDJOBS = SAVE\n",
                                        "@PJL SET QTY = 5\n"},
-                                      letterBytes))
+                                      mergedPdfFor(letter, "PrintTo=" + printTo + " JRUSERNAME=ann" + copies)))
         << printTo;
   }
 }
@@ -137,7 +141,7 @@ TEST_F(FilterRun, UsbDeviceGetsTheTrailerOnlyOnARecentSystem) {
     ProgramRun run = filter.run(command);
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, expectedStream(framing("alice", "", "1"), letterBytes, c.trailer))
+    EXPECT_EQ(run.out, expectedStream(framing("alice", "", "1"), mergedPdfFor(letter, ""), c.trailer))
         << c.uri.value_or("(unset)") << " " << c.version.value_or("(unset)");
   }
 }
@@ -210,7 +214,7 @@ TEST_F(FilterRun, ConcurrentJobsEachSendTheirOwnPdf) {
   for (size_t i = 0; i < started.size(); ++i) {
     ProgramRun run = finishProgram(started[i]);
     EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(run.out, expectedStream(framing("alice", "", "1"), readFile(i % 2 ? a4 : letter)));
+    EXPECT_EQ(run.out, expectedStream(framing("alice", "", "1"), mergedPdfFor(i % 2 ? a4 : letter, "")));
   }
   expectNothingLeft();
 }
@@ -249,11 +253,11 @@ TEST_F(FilterRun, LoggedRunNeverFollowsAPlantedSymlink) {
 }
 
 TEST_F(FilterRun, MacHeldJobWithTrayDensityColourAndCustomPaper) {
-  ProgramRun run = filter.run(filter.jobSpec(
+  const std::string options =
       "PrintTo=JRConf JRUSERNAME=alice JRHOLDKEY=1234 InputSlot=Tray2 TonerDarkness=8 "
       "BLW=FalseM ManualCMYK=USCMYK MediaColor=Auto media=Custom.595x842 "
-      "com.apple.print.JobInfo.PMJobName=Report com.apple.print.PrintSettings.PMCopies..n.=2",
-      letter, "2", "macuser"));
+      "com.apple.print.JobInfo.PMJobName=Report com.apple.print.PrintSettings.PMCopies..n.=2";
+  ProgramRun run = filter.run(filter.jobSpec(options, letter, "2", "macuser"));
   EXPECT_EQ(run.exitStatus, 0);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out, expectedStream({jobInfoLine("macuser"), "@PJL JOB NAME = \"Report\"\n",
@@ -269,7 +273,7 @@ TEST_F(FilterRun, MacHeldJobWithTrayDensityColourAndCustomPaper) {
                                      "@PJL SET QMANUALCOLORCMYKGRAPHICS = SWOP\n",
                                      "@PJL SET QCOLORMODEL = CMYK\n",
                                      "@PJL SET QDUPLICATEHELDJOBS = SAVE\n", "@PJL SET QTY = 2\n"},
-                                    letterBytes));
+                                    mergedPdfFor(letter, options)));
 }
 
 TEST_F(FilterRun, HostileOptionsCannotInjectPrinterCommands) {
@@ -291,4 +295,33 @@ TEST_F(FilterRun, HostileOptionsCannotInjectPrinterCommands) {
     ++lines;
   }
   EXPECT_EQ(lines, 10u);  // QJOBINFO JOB DENSITY USERNAME HOLD HOLDTYPE HOLDKEY CONTRAST SAVE QTY
+}
+
+TEST_F(FilterRun, MergeFailureSendsNothingAndEndsWithTheMergeStatus) {
+  const std::string noRoot = std::string(SAMPLE_DATA_DIR) + "/../tests/driver/data/no-root.pdf";
+  ProgramRun run = filter.run(filter.jobSpec("", noRoot));
+  EXPECT_EQ(run.exitStatus, 6);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "\nError: Root node not found in trailer.\n");
+  expectNothingLeft();
+}
+
+TEST_F(FilterRun, IncompleteTicketIsNeverEmbedded) {
+  // The job fits the file size limit, its ticket (with a long name) does not.
+  const std::string small = filter.folder() / "small.pdf";
+  writeFile(small, "%PDF-1.4 tiny job\n");
+  const std::string options = "com.apple.print.JobInfo.PMJobName=" + std::string(3000, 'n');
+  ProgramSpec command = filter.jobSpec(options, small);
+  command.argv.insert(command.argv.begin(),
+                      {"/bin/sh", "-c", "(ulimit -f 2; exec \"$0\" \"$@\") | cat"});
+  ProgramRun run = filter.run(command);
+  EXPECT_EQ(run.exitStatus, 0);
+  const std::string ticketPath = "/qrl_qfjt\n";
+  EXPECT_NE(run.err.find("ERROR: Unable to write file "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find(ticketPath + "ERROR: Unable to add settings to print job.\n"),
+            std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.out, expectedStream(framing("alice", std::string(3000, 'n'), "1"),
+                                    "%PDF-1.4 tiny job\n"));
+  expectNothingLeft();
 }
