@@ -104,6 +104,10 @@ pdf_is_valid() {
 
 has_line() { grep -qaxF -- "$2" "$1"; }
 
+# The ticket embedded in the stream's PDF, read back by insertqfjt.
+ticket_of() { "$build/insertqfjt" "$1.pdf"; }
+ticket_has() { ticket_of "$1" | grep -qF -- "$2"; }
+
 run_job held \
   -o PrintTo=JRConf -o JRUSERNAME=alice -o JRHOLDKEY=1234 \
   -o "com.apple.print.JobInfo.PMJobName=Held<20>report" \
@@ -115,6 +119,14 @@ check "held: starts with UEL and banner" bash -c "head -c 51 '$out' | grep -qaF 
 check "held: job name" has_line "$out" '@PJL JOB NAME = "Held report"'
 check "held: PDF is valid" pdf_is_valid "$out"
 check "held: closing PJL job" has_line "$out" '@PJL QPORTROTATE'
+check "held: custom paper width" has_line "$out" '@PJL SET QCUSTOMPAPERWIDTH = 8.50'
+check "held: custom paper height" has_line "$out" '@PJL SET QCUSTOMPAPERHEIGHT = 13.89'
+check "held: density" has_line "$out" '@PJL SET DENSITY = 3'
+check "held: user" has_line "$out" '@PJL SET USERNAME = "alice"'
+check "held: PIN" has_line "$out" '@PJL SET HOLDKEY = "1234"'
+check "held: one copy from PJL" has_line "$out" '@PJL SET QTY = 1'
+check "held: ticket names the job" ticket_has "$out" '<QuorlanFormJobTicket JobName="Held report" >'
+check "held: first page from tray 1" ticket_has "$out" '<PageAttribRange StartPageNum="1" EndPageNum="1" PaperTray="Tray 1" '
 
 run_job finishing \
   -o StapleJob=TrueM -o HolePunch=3Hole -o OutputBin=Bin2 -o MediaType=Card -o media=A4 \
@@ -122,6 +134,7 @@ run_job finishing \
 out="$work/out/finishing.prn"
 check "finishing: copies from PJL" has_line "$out" '@PJL SET QTY = 2'
 check "finishing: PDF is valid" pdf_is_valid "$out"
+check "finishing: ticket attributes" ticket_has "$out" 'PaperSize="A4" MediaType="Card Stock" HolePunch="3-Hole" Staple="On" OutputBin="2" Copies="1">'
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
