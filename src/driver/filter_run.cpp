@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -17,9 +18,11 @@
 #include "file_io.h"
 #include "form_job_ticket.h"
 #include "insertqfjt.h"
+#include "page_count.h"
 #include "pjl_commands.h"
 #include "printer_stream.h"
 #include "queue_ppd.h"
+#include "string_additions.h"
 #include "system_version.h"
 #include "work_area.h"
 
@@ -142,12 +145,82 @@ int openPdfToSend(const WorkArea& area) {
 // administrator's defaults for what it does not say, and the settings that
 // its standard options imply. A macOS client sends every choice of the
 // queue's PPD itself, so its jobs stay exactly as they come.
-void completeFromQueue(argumentStore& options, char* argv[]) {
+void completeFromQueue(argumentStore& options, char* argv[], std::optional<int64_t> pages) {
   if (hasMacPrintSettings(options)) return;
   std::unique_ptr<QueuePpd> queue = QueuePpd::open(std::getenv("PPD"));
   if (!queue) return;
   queue->applyDefaults(options);
-  deriveMacPrintSettings(options, ClientJob{argv[3], argv[4], std::nullopt}, *queue);
+  deriveMacPrintSettings(options, ClientJob{argv[3], argv[4], pages}, *queue);
+}
+
+// Under a CUPS queue, a line for lpstat saying where the job is.
+void reportProgress(const char* line) {
+  if (std::getenv("PPD")) reportLine(line);
+}
+
+// Under a CUPS queue, the page accounting of a job that was sent: its pages
+// times its copies.
+void reportPrintedPages(const argumentStore& options, const char* copiesArgument,
+                        std::optional<int64_t> pages) {
+  if (!pages || !std::getenv("PPD")) return;
+  const std::string* copies = options.getValue("com.apple.print.PrintSettings.PMCopies..n.");
+  const int64_t impressions = *pages * std::max<int32_t>(1, intValue(copies ? *copies : copiesArgument));
+  reportLine("PAGE: total " + std::to_string(impressions) + "\n");
+  reportLine("ATTR: job-impressions=" + std::to_string(impressions) + "\n");
+}
+
+// Everything after the child's PDF is spooled: options, PJL, ticket, merge
+// and the printer stream.
+int processJob(int argc, char* argv[], WorkArea& area, bool logToDisk) {
+  const bool usbIsOk = usbTrailerAllowed(querySystemVersion());
+  const char* uriValue = std::getenv("DEVICE_URI");
+  const std::string deviceUri = uriValue ? uriValue : "";
+
+  DiagnosticLog log;
+  if (logToDisk) log.open(area, argc, argv);
+
+  const std::optional<int64_t> pages =
+      std::getenv("PPD") ? countPagesInFile(area.spoolPath()) : std::nullopt;
+  std::shared_ptr<argumentStore> options = argumentStore::initWithOptionString(argv[5]);
+  completeFromQueue(*options, argv, pages);
+  pjlCommands pjl(options, argv[2], argv[4]);
+  const int newCopies = copyModeFor(*options);
+  std::unique_ptr<formJobTicket> ticket = formJobTicket::initWithTicket(options, newCopies);
+  const bool ticketComplete = writeTicketFile(area, *ticket);
+
+  if (area.pdfPath() != area.spoolPath() && !writePdfWorkFile(area)) return 1;
+  int mergedFd = area.createWorkFile(area.mergedPath());
+  if (mergedFd < 0)
+    reportLine("ERROR: Unable to open file " + area.mergedPath() + "\n");
+  else
+    close(mergedFd);
+
+  // A partial ticket is never embedded: the job then goes without it.
+  if (ticketComplete) {
+    reportProgress("INFO: Adding the print settings to the job\n");
+    MergeResult merge = mergeTicketIntoPdf(area);
+    if (!merge.message.empty()) reportLine(merge.message);
+    if (merge.status != kMergeOk) return merge.status;
+  }
+
+  int pdfFd = openPdfToSend(area);
+  if (pdfFd < 0) {
+    reportLine("ERROR: Unable to open file " + area.spoolPath() + "\n");
+    return 1;
+  }
+  if (logToDisk) log.writeOptionDump(*options, deviceUri, kVersionId);
+  area.removeWorkFiles();
+
+  reportProgress("INFO: Sending the job to the printer\n");
+  JobToSend job;
+  job.pdfFd = pdfFd;
+  job.printerCopies = newCopies == 1;
+  job.withTrailer = wantsTrailerBlock(deviceUri, usbIsOk);
+  job.jobDump = log.jobDump();
+  int status = sendJob(pjl, job);
+  close(pdfFd);
+  if (status == 0) reportPrintedPages(*options, argv[4], pages);
+  return status;
 }
 
 }  // namespace
@@ -177,55 +250,12 @@ int runFilter(int argc, char* argv[]) {
     return 1;
   }
 
+  reportProgress("INFO: Converting the job to PDF\n");
   off_t childPdfSize = 0;
   if (!spoolChildPdf(argc, argv, *area, childPdfSize)) return 1;
   if (childPdfSize == 0) {
     reportLine("ERROR: Data to print not found.\n");
     return 1;
   }
-
-  const bool usbIsOk = usbTrailerAllowed(querySystemVersion());
-  const char* uriValue = std::getenv("DEVICE_URI");
-  const std::string deviceUri = uriValue ? uriValue : "";
-
-  DiagnosticLog log;
-  if (logToDisk) log.open(*area, argc, argv);
-
-  std::shared_ptr<argumentStore> options = argumentStore::initWithOptionString(argv[5]);
-  completeFromQueue(*options, argv);
-  pjlCommands pjl(options, argv[2], argv[4]);
-  const int newCopies = copyModeFor(*options);
-  std::unique_ptr<formJobTicket> ticket = formJobTicket::initWithTicket(options, newCopies);
-  const bool ticketComplete = writeTicketFile(*area, *ticket);
-
-  if (area->pdfPath() != area->spoolPath() && !writePdfWorkFile(*area)) return 1;
-  int mergedFd = area->createWorkFile(area->mergedPath());
-  if (mergedFd < 0)
-    reportLine("ERROR: Unable to open file " + area->mergedPath() + "\n");
-  else
-    close(mergedFd);
-
-  // A partial ticket is never embedded: the job then goes without it.
-  if (ticketComplete) {
-    MergeResult merge = mergeTicketIntoPdf(*area);
-    if (!merge.message.empty()) reportLine(merge.message);
-    if (merge.status != kMergeOk) return merge.status;
-  }
-
-  int pdfFd = openPdfToSend(*area);
-  if (pdfFd < 0) {
-    reportLine("ERROR: Unable to open file " + area->spoolPath() + "\n");
-    return 1;
-  }
-  if (logToDisk) log.writeOptionDump(*options, deviceUri, kVersionId);
-  area->removeWorkFiles();
-
-  JobToSend job;
-  job.pdfFd = pdfFd;
-  job.printerCopies = newCopies == 1;
-  job.withTrailer = wantsTrailerBlock(deviceUri, usbIsOk);
-  job.jobDump = log.jobDump();
-  int status = sendJob(pjl, job);
-  close(pdfFd);
-  return status;
+  return processJob(argc, argv, *area, logToDisk);
 }

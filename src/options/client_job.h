@@ -3,6 +3,7 @@
 // reads; their settings come as standard CUPS and IPP options instead.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -16,7 +17,7 @@ bool hasMacPrintSettings(const argumentStore& options);
 struct ClientJob {
   std::string title;
   std::string copies;
-  std::optional<int> pageCount;  // from the PDF's page tree, when readable
+  std::optional<int64_t> pageCount;  // from the PDF's page tree, when readable
 };
 
 // Fills in the com.apple.print. keys (and the paper size) that the job's

@@ -6,6 +6,7 @@
 
 #include <cups/ppd.h>
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -23,6 +24,19 @@ std::string formatPoints(float points) {
   auto written = std::to_chars(text, text + sizeof text, std::round(points * 100.0f) / 100.0f,
                                std::chars_format::fixed, 2);
   return std::string(text, written.ptr);
+}
+
+// Defaults that say no more than leaving the option out: a job without
+// PrintTo already prints at once, and "JRPrinter" would only move its copies
+// from the PJL quantity into the ticket.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 1> kNeutralDefaults{{
+    {"PrintTo", "JRPrinter"},
+}};
+
+bool isNeutralDefault(std::string_view option, std::string_view choice) {
+  for (const auto& [name, value] : kNeutralDefaults)
+    if (name == option && value == choice) return true;
+  return false;
 }
 
 // Whether the option takes free text, whose dialogs send "Custom.text".
@@ -66,7 +80,8 @@ void QueuePpd::applyDefaults(argumentStore& options) const {
       continue;
     }
     // A free-text option's fixed choice only stands for "not given".
-    if (freeText || !*option->defchoice) continue;
+    if (freeText || !*option->defchoice || isNeutralDefault(option->keyword, option->defchoice))
+      continue;
     options.setValue(option->keyword, option->defchoice);
   }
 }

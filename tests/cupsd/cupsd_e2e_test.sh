@@ -136,5 +136,25 @@ check "finishing: copies from PJL" has_line "$out" '@PJL SET QTY = 2'
 check "finishing: PDF is valid" pdf_is_valid "$out"
 check "finishing: ticket attributes" ticket_has "$out" 'PaperSize="A4" MediaType="Card Stock" HolePunch="3-Hole" Staple="On" OutputBin="2" Copies="1">'
 
+# A job from a Linux client: no macOS keys, standard options only.
+run_job linux -t "Linux job" -n 3 -o sides=two-sided-long-edge -o media=iso_a4_210x297mm \
+  -o InputSlot=Tray2 "$source/data/a4-3pages.pdf"
+out="$work/out/linux.prn"
+check "linux: job name from the title" has_line "$out" '@PJL JOB NAME = "Linux job"'
+check "linux: copies from the command line" has_line "$out" '@PJL SET QTY = 3'
+check "linux: no custom paper" bash -c "! grep -qa QCUSTOMPAPER '$out'"
+check "linux: PDF is valid" pdf_is_valid "$out"
+check "linux: ticket with pages, tray, paper and duplex" ticket_has "$out" \
+  '<PageAttribRange StartPageNum="1" EndPageNum="3" PaperTray="Tray 2" PaperSize="A4" Duplex="Long Edge" '
+check "linux: page log counts 9 impressions" grep -q " total 9 .*Linux job" "$work/log/page_log"
+
+# An administrator's queue default reaches a job that does not name it.
+lpadmin -h "$socket" -p quorlan -o TonerDarkness-default=8
+run_job queue-default "$source/data/letter-1page.pdf"
+out="$work/out/queue-default.prn"
+check "queue default: density" has_line "$out" '@PJL SET DENSITY = 3'
+check "queue default: PDF is valid" pdf_is_valid "$out"
+check "queue default: toner saver off in the ticket" ticket_has "$out" 'TonerSaver="Off" '
+
 echo "$failures failed"
 [ "$failures" -eq 0 ]

@@ -41,7 +41,7 @@ TEST(QueueDefaults, FillOnlyWhatTheJobLacks) {
   EXPECT_EQ(valueOf(*options, "TonerDarkness"), "8");
   EXPECT_EQ(valueOf(*options, "StapleJob"), "TrueM");
   EXPECT_EQ(valueOf(*options, "HolePunch"), "PrinterS");
-  EXPECT_EQ(valueOf(*options, "PrintTo"), "JRPrinter");
+  EXPECT_EQ(valueOf(*options, "PrintTo"), "<absent>");  // printing at once is no default to add
 
   options = argumentStore::initWithOptionString("TonerDarkness=3");
   queue->applyDefaults(*options);
@@ -61,6 +61,13 @@ TEST(QueueDefaults, FreeTextOptionsTakeNoPlaceholderAndLoseTheCustomPrefix) {
   EXPECT_EQ(valueOf(*options, "JRUSERNAME"), "bob");
   EXPECT_EQ(valueOf(*options, "JRHOLDKEY"), "4321");
   EXPECT_EQ(valueOf(*options, "media"), "Custom.612x1000");
+}
+
+TEST(QueueDefaults, AHeldJobDefaultApplies) {
+  auto queue = QueuePpd::open(ppdWithDefault("PrintTo", "JRReserve").c_str());
+  auto options = argumentStore::initWithOptionString("");
+  queue->applyDefaults(*options);
+  EXPECT_EQ(valueOf(*options, "PrintTo"), "JRReserve");
 }
 
 TEST(QueueDefaults, UnreadablePpdGivesNoQueue) {

@@ -77,7 +77,7 @@ TEST_F(StringsFiles, UnreadableOrBinaryFileGivesEmptyDictionary) {
   testing::internal::GetCapturedStderr();
   // A folder exists but is no text; the fallback is not taken.
   EXPECT_EQ(transDictionary::initWithFilePath(folder.string(), "/nonexistent")->count(), 0);
-  std::string utf16 = write("u16.strings", std::string("\xFF\xFE\"\0A\0\"\0=\0\"\0B\0\"\0;\0", 20));
+  std::string utf16 = write("u16.strings", std::string("\xFF\xFE\"\0A\0\"\0=\0\"\0B\0\"\0;\0", 18));
   EXPECT_EQ(transDictionary::initWithFilePath(utf16, "/nonexistent")->count(), 0);
   std::string empty = write("empty.strings", "");
   EXPECT_EQ(transDictionary::initWithFilePath(empty, "/nonexistent")->count(), 0);
