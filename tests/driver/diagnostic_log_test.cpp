@@ -145,3 +145,12 @@ TEST_F(DiagnosticLogRun, FailedMergeLeavesArgumentLinesAnEmptyJobDumpAndTheWorkF
   EXPECT_FALSE(readFile(fixed("qrl_qfjt")).empty());
   EXPECT_EQ(access(fixed("qrl_tempPDF").c_str(), F_OK), 0);
 }
+
+TEST_F(DiagnosticLogRun, MergeFallbackDumpsTheChildPdf) {
+  const std::string rc4 = std::string(SAMPLE_DATA_DIR) + "/../tests/driver/data/rc4-encrypted.pdf";
+  ProgramRun run = runLoggedAndCompare(filter.jobSpec("", rc4));
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(readFile(fixed("qrl_pdf2")),
+            jobDumpOf(plainJobBlock("alice", "", "1"), readFile(rc4), true));
+  EXPECT_EQ(readFile(fixed("qrl_tempPDF")), "");
+}

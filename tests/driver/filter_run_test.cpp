@@ -325,3 +325,13 @@ TEST_F(FilterRun, IncompleteTicketIsNeverEmbedded) {
                                     "%PDF-1.4 tiny job\n"));
   expectNothingLeft();
 }
+
+TEST_F(FilterRun, EncryptedJobThatCannotCarryATicketPrintsWithoutIt) {
+  const std::string rc4 = std::string(SAMPLE_DATA_DIR) + "/../tests/driver/data/rc4-encrypted.pdf";
+  ProgramRun run = filter.run(filter.jobSpec("", rc4));
+  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_NE(run.err.find("its encryption has no Identity crypt filter"), std::string::npos);
+  EXPECT_TRUE(run.err.ends_with("ERROR: Unable to add settings to print job.\n")) << run.err;
+  EXPECT_EQ(run.out, expectedStream(framing("alice", "", "1"), readFile(rc4)));
+  expectNothingLeft();
+}
