@@ -4,6 +4,8 @@
 #   cupsd_e2e_test.sh BUILD_DIR SOURCE_DIR
 # Needs root (cupsd runs its filters as lp); exits 77 (skipped) otherwise.
 set -euo pipefail
+# lp and lpstat answer in the locale's language; the checks read English.
+export LC_ALL=C
 
 build=$(realpath "$1")
 source=$(realpath "$2")
