@@ -20,6 +20,11 @@ struct CleanupEntry {
 
 CleanupEntry entries[kMaxPaths];
 volatile sig_atomic_t childPid = 0;
+volatile sig_atomic_t printerJobOpen = 0;
+
+// What ends a printer job cut short: leave the PDF interpreter, end the
+// PJL job, and hand the printer back.
+constexpr char kPrinterJobEnd[] = "\x1B%-12345X@PJL EOJ\n\x1B%-12345X";
 
 void removeEntries(int state) {
   for (int i = kMaxPaths - 1; i >= 0; --i) {
@@ -31,9 +36,13 @@ void removeEntries(int state) {
   }
 }
 
-// Async-signal-safe: only kill, unlink, rmdir, signal and raise.
+// Async-signal-safe: only kill, write, unlink, rmdir, signal and raise.
 void onTerminatingSignal(int sig) {
   if (childPid > 0) kill(static_cast<pid_t>(childPid), SIGTERM);
+  if (printerJobOpen) {
+    ssize_t ignored = write(STDOUT_FILENO, kPrinterJobEnd, sizeof kPrinterJobEnd - 1);
+    (void)ignored;
+  }
   removeEntries(1);
   removeEntries(2);
   signal(sig, SIG_DFL);
@@ -67,3 +76,5 @@ void cleanupForgetPath(const std::string& path) {
 }
 
 void cleanupSetChild(pid_t pid) { childPid = pid; }
+
+void cleanupSetPrinterJobOpen(bool open) { printerJobOpen = open ? 1 : 0; }

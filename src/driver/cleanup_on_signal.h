@@ -7,6 +7,9 @@
 
 #include <string>
 
+// A signal also closes a printer job that has begun (UEL, EOJ, UEL), so
+// that the printer is not left waiting for the rest of it.
+
 // Catches SIGTERM, SIGINT and SIGHUP for the rest of the run.
 void installCleanupHandlers();
 
@@ -20,3 +23,6 @@ void cleanupForgetPath(const std::string& path);
 
 // The child filter to stop on a signal; 0 for none.
 void cleanupSetChild(pid_t pid);
+
+// Whether the printer has received the start of a job that has not ended.
+void cleanupSetPrinterJobOpen(bool open);

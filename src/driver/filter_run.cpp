@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,6 +43,23 @@ int reportUsage() {
   return 1;
 }
 
+// Waits for the child filter to end. A child that failed or was killed may
+// have written only part of the job, which must not be printed.
+bool waitForChild(const ChildFilter& child) {
+  int status = 0;
+  while (waitpid(child.pid, &status, 0) < 0) {
+    if (errno != EINTR) return true;
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  if (WIFSIGNALED(status))
+    reportLine("ERROR: The PDF filter " + child.path + " was killed by signal " +
+               std::to_string(WTERMSIG(status)) + "\n");
+  else
+    reportLine("ERROR: The PDF filter " + child.path + " failed with exit status " +
+               std::to_string(WEXITSTATUS(status)) + "\n");
+  return false;
+}
+
 // Runs the child filter and spools its whole output into the area's spool
 // file. Returns false after reporting when the job cannot be had complete.
 bool spoolChildPdf(int argc, char* argv[], WorkArea& area, off_t& size) {
@@ -75,8 +93,13 @@ bool spoolChildPdf(int argc, char* argv[], WorkArea& area, off_t& size) {
     }
   }
   close(child->output);
-  // A child still writing when the job is given up must not go on.
-  if (!ok) kill(child->pid, SIGTERM);
+  if (ok) {
+    ok = waitForChild(*child);
+  } else {
+    // A child still writing when the job is given up must not go on.
+    kill(child->pid, SIGTERM);
+    waitpid(child->pid, nullptr, 0);
+  }
   cleanupSetChild(0);
   return ok;
 }

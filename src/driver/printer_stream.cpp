@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "cleanup_on_signal.h"
 #include "file_io.h"
 
 namespace {
@@ -56,6 +57,7 @@ int sendJob(pjlCommands& pjl, const JobToSend& job) {
   if (job.printerCopies) pjl.setQuantity();
   pjl.sendPJLLinesToPrinter(logToDisk, dump);
   if (!printerStreamIsGood()) return reportFailure(kPrinterFailure, errno);
+  cleanupSetPrinterJobOpen(true);
 
   CopyResult copy = copyStream(job.pdfFd, STDOUT_FILENO, dump);
   if (!copy.ok && copy.readFailed) return reportFailure("Unable to read the job's PDF", copy.error);
@@ -71,5 +73,6 @@ int sendJob(pjlCommands& pjl, const JobToSend& job) {
     writeText(dump, "@PJL COMMENT : USB ERROR\n");
   }
   if (!printerStreamIsGood()) return reportFailure(kPrinterFailure, errno);
+  cleanupSetPrinterJobOpen(false);
   return 0;
 }

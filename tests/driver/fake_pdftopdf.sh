@@ -5,12 +5,21 @@
 #   FAKE_CHILD_ARGS   file that receives the arguments, one per line
 #   FAKE_CHILD_PID    file that receives this process's id
 #   FAKE_CHILD_MODE   "empty": write nothing; "pause": write the job, then
-#                     wait (for cancel tests); "slow": wait a moment first
+#                     wait (for cancel tests); "slow": wait a moment first;
+#                     "fail": write the job, then exit with status 3;
+#                     "crash": write half the job, then die of SIGSEGV;
+#                     "garbage": write bytes that are no PDF
 if [ -n "$FAKE_CHILD_ARGS" ]; then printf '%s\n' "$@" > "$FAKE_CHILD_ARGS"; fi
 if [ -n "$FAKE_CHILD_PID" ]; then echo $$ > "$FAKE_CHILD_PID"; fi
+if [ $# -ge 6 ]; then job="$6"; else job=-; fi
 case "$FAKE_CHILD_MODE" in
   empty) exit 0 ;;
   slow) sleep 0.3 ;;
+  garbage) head -c 4096 /dev/urandom | tr -d '%'; exit 0 ;;
+  crash) size=$(cat "$job" | wc -c); cat "$job" | head -c $((size / 2)); kill -SEGV $$ ;;
 esac
-if [ $# -ge 6 ]; then cat "$6"; else cat; fi
-if [ "$FAKE_CHILD_MODE" = pause ]; then exec sleep 30; fi
+cat "$job"
+case "$FAKE_CHILD_MODE" in
+  pause) exec sleep 30 ;;
+  fail) exit 3 ;;
+esac

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 #include "filter_harness.h"
@@ -333,5 +334,77 @@ TEST_F(FilterRun, EncryptedJobThatCannotCarryATicketPrintsWithoutIt) {
   EXPECT_NE(run.err.find("its encryption has no Identity crypt filter"), std::string::npos);
   EXPECT_TRUE(run.err.ends_with("ERROR: Unable to add settings to print job.\n")) << run.err;
   EXPECT_EQ(run.out, expectedStream(framing("alice", "", "1"), readFile(rc4)));
+  expectNothingLeft();
+}
+
+TEST_F(FilterRun, FailingCrashingOrGarbageChildSendsNothing) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"fail", "ERROR: The PDF filter " FAKE_PDFTOPDF " failed with exit status 3\n"},
+      {"crash", "ERROR: The PDF filter " FAKE_PDFTOPDF " was killed by signal 11\n"},
+      {"garbage", "\nError: Malformed PDF: "},
+  };
+  for (const auto& [mode, message] : cases) {
+    ProgramSpec command = filter.jobSpec("", letter);
+    command.env["FAKE_CHILD_MODE"] = mode;
+    ProgramRun run = filter.run(command);
+    EXPECT_NE(run.exitStatus, 0) << mode;
+    EXPECT_EQ(run.out, "") << mode;
+    EXPECT_TRUE(run.err.starts_with(message)) << mode << ": " << run.err;
+    expectNothingLeft();
+  }
+}
+
+TEST_F(FilterRun, CancelWhileSendingClosesThePrinterJob) {
+  // A job large enough that the printer side is still reading it when the
+  // cancel comes: one page whose content stream is 32 MB of spaces.
+  const std::string content = "BT /F1 24 Tf 72 700 Td (big) Tj ET" + std::string(32 << 20, ' ');
+  std::string pdf = "%PDF-1.4\n";
+  std::vector<size_t> offsets;
+  for (const std::string& object :
+       {std::string("<< /Type /Catalog /Pages 2 0 R >>"),
+        std::string("<< /Type /Pages /Kids [3 0 R] /Count 1 >>"),
+        std::string("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R >>"),
+        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
+            "\nendstream"}) {
+    offsets.push_back(pdf.size());
+    pdf += std::to_string(offsets.size()) + " 0 obj\n" + object + "\nendobj\n";
+  }
+  const size_t xref = pdf.size();
+  pdf += "xref\n0 5\n0000000000 65535 f \n";
+  for (size_t offset : offsets) {
+    char entry[21];
+    snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
+    pdf += entry;
+  }
+  pdf += "trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  const std::string big = filter.folder() / "big.pdf";
+  writeFile(big, pdf);
+
+  const std::string fifo = filter.folder() / "printer";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ProgramSpec command = filter.jobSpec("", big);
+  command.stdoutPath = fifo;
+  std::string received;
+  std::promise<void> headerArrived;
+  std::thread printer([&] {
+    FILE* in = fopen(fifo.c_str(), "rb");
+    char block[4096];
+    size_t n = fread(block, 1, sizeof block, in);  // the header and the start of the PDF
+    received.assign(block, n);
+    headerArrived.set_value();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the printer is busy
+    while ((n = fread(block, 1, sizeof block, in)) > 0) received.append(block, n);
+    fclose(in);
+  });
+  StartedProgram started = startProgram(command, filter.folder().path());
+  headerArrived.get_future().wait();
+  kill(started.pid, SIGTERM);
+  ProgramRun run = finishProgram(started);
+  printer.join();
+  EXPECT_EQ(run.signal, SIGTERM);
+  ASSERT_TRUE(received.starts_with(kUelBytes + "@PJL COMMENT Quorlan PDF PrintPath Filter\n"));
+  EXPECT_TRUE(received.ends_with(kUelBytes + "@PJL EOJ\n" + kUelBytes))
+      << received.substr(received.size() > 80 ? received.size() - 80 : 0);
+  EXPECT_LT(received.size(), pdf.size());
   expectNothingLeft();
 }

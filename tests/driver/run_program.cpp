@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,7 +79,10 @@ ProgramRun finishProgram(const StartedProgram& started) {
   }
   if (WIFEXITED(status)) run.exitStatus = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) run.signal = WTERMSIG(status);
-  if (!started.outPath.empty() && started.outPath.rfind("/dev/", 0) != 0)
+  // Only a regular file holds what was written; a device or a pipe does not.
+  struct stat info;
+  if (!started.outPath.empty() && stat(started.outPath.c_str(), &info) == 0 &&
+      S_ISREG(info.st_mode))
     run.out = readFile(started.outPath);
   run.err = readFile(started.errPath);
   return run;
