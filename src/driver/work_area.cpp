@@ -19,10 +19,13 @@ std::string environmentOr(const char* name, const char* fallback) {
   return (value && *value) ? value : fallback;
 }
 
-// Takes the lock that serialises logged runs; waits for a running one.
+// Takes the lock that serialises logged runs; waits for a running one. A
+// symlink planted at the lock's name is removed, never followed.
 int lockLoggedRuns(const std::string& folder, std::string& error) {
   std::string path = folder + "/qrl_lock";
   int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0 && errno == ELOOP && unlink(path.c_str()) == 0)
+    fd = open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) {
     error = "Unable to open file " + path + ": " + errorText(errno);
     return -1;

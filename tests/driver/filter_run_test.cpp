@@ -239,18 +239,53 @@ TEST_F(FilterRun, LoggedRunKeepsThePdfWorkFileAndSendsTheSameBytes) {
 
 TEST_F(FilterRun, LoggedRunNeverFollowsAPlantedSymlink) {
   writeFile(filter.fixedFolder() + "/qrl_log", "");
-  const std::string victim = filter.folder() / "victim";
-  writeFile(victim, "precious");
-  ASSERT_EQ(symlink(victim.c_str(), (filter.fixedFolder() + "/qrl_pdf").c_str()), 0);
+  const std::vector<std::string> names = {"qrl_pdf", "qrl_qfjt", "qrl_tempPDF",
+                                          "qrl_pdf2", "qrl_args", "qrl_lock"};
+  for (const std::string& name : names) {
+    writeFile(filter.folder() / ("victim-" + name), "precious");
+    ASSERT_EQ(symlink((filter.folder() / ("victim-" + name)).c_str(),
+                      (filter.fixedFolder() + "/" + name).c_str()),
+              0);
+  }
 
   ProgramRun run = filter.run(filter.jobSpec("", letter));
-  EXPECT_EQ(run.exitStatus, 0);
-  EXPECT_EQ(readFile(victim), "precious");
-  struct stat info;
-  ASSERT_EQ(lstat((filter.fixedFolder() + "/qrl_pdf").c_str(), &info), 0);
-  EXPECT_TRUE(S_ISREG(info.st_mode));
-  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_EQ(run.out, expectedStream(framing("alice", "", "1"), mergedPdfFor(letter, "")));
+  for (const std::string& name : names) {
+    EXPECT_EQ(readFile(filter.folder() / ("victim-" + name)), "precious") << name;
+    struct stat info;
+    ASSERT_EQ(lstat((filter.fixedFolder() + "/" + name).c_str(), &info), 0) << name;
+    EXPECT_TRUE(S_ISREG(info.st_mode)) << name;
+    EXPECT_EQ(info.st_mode & 0777, 0600u) << name;
+  }
   EXPECT_EQ(readFile(filter.fixedFolder() + "/qrl_pdf"), letterBytes);
+}
+
+TEST_F(FilterRun, ConcurrencySoakKeepsEveryJobToItself) {
+  constexpr int kJobs = 16;
+  constexpr int kRounds = 50;
+  const std::string a4 = sampleFile("a4-3pages.pdf");
+  std::vector<ProgramSpec> jobs;
+  std::vector<std::string> alone;
+  for (int i = 0; i < kJobs; ++i) {
+    jobs.push_back(filter.jobSpec("com.apple.print.JobInfo.PMJobName=job<20>" + std::to_string(i) +
+                                      " com.apple.print.PrintSettings.PMCopies..n.=" +
+                                      std::to_string(i + 1),
+                                  i % 2 ? a4 : letter, "1", "user" + std::to_string(i)));
+    alone.push_back(filter.run(jobs.back()).out);
+  }
+  for (int round = 0; round < kRounds; ++round) {
+    std::vector<StartedProgram> started;
+    for (const ProgramSpec& job : jobs) started.push_back(startProgram(job, filter.folder().path()));
+    for (int i = 0; i < kJobs; ++i) {
+      ProgramRun run = finishProgram(started[i]);
+      ASSERT_EQ(run.exitStatus, 0) << "round " << round << " job " << i << ": " << run.err;
+      ASSERT_EQ(run.out, alone[i]) << "round " << round << " job " << i;
+      unlink(started[i].outPath.c_str());
+      unlink(started[i].errPath.c_str());
+    }
+  }
+  expectNothingLeft();
 }
 
 TEST_F(FilterRun, MacHeldJobWithTrayDensityColourAndCustomPaper) {
