@@ -166,6 +166,17 @@ void writeStreamSection(OutputFile& out, const XrefChain& chain, const UpdatePla
   out.write("startxref\n" + decimal(selfOffset) + "\n%%EOF\n");
 }
 
+// Whether the catalog's text holds one whole dictionary: a catalog that
+// never closes would reach the output as one that no reader can use.
+bool catalogIsDictionary(const CatalogInfo& catalog) {
+  size_t pos = 0;
+  int64_t num = 0, gen = 0;
+  if (!catalog.inObjectStream && !readObjectHeader(catalog.text, pos, num, gen)) return false;
+  PdfValue value;
+  SyntaxError error;
+  return parsePdfObject(catalog.text, pos, value, error) && value.kind == PdfKind::Dictionary;
+}
+
 }  // namespace
 
 // Kept text, minus keys written again, plus the entries the kept text lost.
@@ -206,7 +217,7 @@ bool writeUpdate(OutputFile& out, const XrefChain& chain, const UpdatePlan& plan
   bool classic = !chain.trailer.front().isStream;
   std::string trailer;
   if (classic && !classicTrailerText(chain.trailer.front(), trailer, fault)) return false;
-  if (plan.rewriteCatalog && findText(plan.catalog->text, 0, "<<") == kNotFound)
+  if (plan.rewriteCatalog && !catalogIsDictionary(*plan.catalog))
     return failWith(fault, kMergeBadRoot, "\nError: Invalid Root dictionary.\n");
   int64_t rootOffset = out.position();
   if (plan.rewriteCatalog) writeCatalog(out, plan);

@@ -147,16 +147,106 @@ def make():
     files["encrypt-missing-object.pdf"] = classic(trailer=b"<< /Size 3 /Root 1 0 R /Encrypt 9 0 R >>")
     files["encrypt-not-dictionary.pdf"] = classic(trailer=b"<< /Size 3 /Root 1 0 R /Encrypt [1] >>")
     files["encrypt-bad-version.pdf"] = classic(trailer=b"<< /Size 3 /Root 1 0 R /Encrypt << /Filter /Standard /V /Four >> >>")
+    add_truncations(files)
+    add_more_cases(files)
     return files
 
 
-def main():
-    os.makedirs(OUT, exist_ok=True)
-    for name in os.listdir(OUT):
-        os.remove(os.path.join(OUT, name))
-    for name, data in sorted(make().items()):
-        with open(os.path.join(OUT, name), "wb") as f:
+def add_truncations(files):
+    """A valid file cut short inside each of its parts."""
+    good = classic()
+    marks = {
+        "header": (0, good.index(b"1 0 obj")),
+        "object": (good.index(b"1 0 obj"), good.index(b"xref")),
+        "xref-table": (good.index(b"xref"), good.index(b"trailer")),
+        "trailer": (good.index(b"trailer"), good.index(b"startxref")),
+        "startxref": (good.index(b"startxref"), len(good)),
+    }
+    for part, (start, end) in marks.items():
+        for k, cut in enumerate(sorted({start + 1, (start + end) // 2, end - 1})):
+            if cut < len(good) - 6:
+                files["truncated-in-%s-%d.pdf" % (part, k)] = good[:cut]
+
+
+def add_more_cases(files):
+    """Counts, numbers, entry widths, chains and streams outside the rules."""
+    out, offsets = body(((1, CATALOG), (2, PAGES)))
+    files["entry-19-bytes.pdf"] = classic(entries=[b"0000000000 65535 f\n", b"%010d 00000 n\n" % offsets[1],
+                                                   b"%010d 00000 n\n" % offsets[2]])
+    files["entry-offset-negative.pdf"] = classic(entries=[b"0000000000 65535 f \n", b"-000000001 00000 n \n",
+                                                          b"%010d 00000 n \n" % offsets[2]])
+    files["entry-offset-overflow.pdf"] = classic(entries=[b"0000000000 65535 f \n", b"9999999999 00000 n \n",
+                                                          b"%010d 00000 n \n" % offsets[2]])
+    files["entry-generation-overflow.pdf"] = classic(entries=[b"0000000000 65535 f \n",
+                                                              b"%010d 99999 n \n" % offsets[1],
+                                                              b"%010d 00000 n \n" % offsets[2]])
+    files["subsection-first-overflow.pdf"] = classic(table=b"xref\n99999999999999999999 1\n0000000000 65535 f \n")
+    files["subsection-count-overflow.pdf"] = classic(table=b"xref\n0 99999999999999999999\n0000000000 65535 f \n")
+    files["root-number-negative.pdf"] = classic(trailer=b"<< /Size 3 /Root -1 0 R >>")
+    files["root-number-overflow.pdf"] = classic(trailer=b"<< /Size 3 /Root 99999999999999999999 0 R >>")
+    files["catalog-without-open.pdf"] = classic(objects=((1, b"/Type /Catalog /Pages 2 0 R"), (2, PAGES)))
+    files["catalog-never-closes.pdf"] = classic(objects=((1, b"<< /Type /Catalog /Pages 2 0 R"), (2, PAGES)))
+    files["trailer-no-close-no-startxref.pdf"] = classic(trailer=b"<< /Size 3 /Root 1 0 R", tail=b"")
+    files["startxref-overflow.pdf"] = classic(tail=b"startxref\n99999999999999999999\n%%EOF\n")
+    files["startxref-into-table-middle.pdf"] = classic(tail=b"startxref\n%d\n%%%%EOF\n" % (len(out) + 7))
+    files["prev-negative.pdf"] = classic(trailer=b"<< /Size 3 /Root 1 0 R /Prev -5 >>")
+    files["prev-self.pdf"] = classic(trailer=b"<< /Size 3 /Root 1 0 R /Prev %d >>" % len(out))
+    files["prev-overflow.pdf"] = classic(trailer=b"<< /Size 3 /Root 1 0 R /Prev 99999999999999999999 >>")
+    files["prev-chain-too-long.pdf"] = long_prev_chain(25)
+    files["binary-noise.pdf"] = bytes((i * 73 + 41) % 256 for i in range(3000))
+    files["only-header.pdf"] = b"%PDF-1.7\n"
+    files["eof-only.pdf"] = b"%%EOF\n"
+    rows = [(0, 0, 65535), (1, offsets[1], 0), (1, offsets[2], 0), (1, len(out), 0)]
+    files["xrefstm-wrong-predictor.pdf"] = xref_stream(
+        rows, dict_extra=b" /DecodeParms << /Predictor 12 /Columns 9 >>")[0]
+    files["xrefstm-predictor-unknown.pdf"] = xref_stream(
+        rows, dict_extra=b" /DecodeParms << /Predictor 99 /Columns 7 >>")[0]
+    files["xrefstm-w-negative.pdf"] = xref_stream(rows)[0].replace(b"/W [1 4 2]", b"/W [1 -4 2]")
+    files["xrefstm-w-not-array.pdf"] = xref_stream(rows)[0].replace(b"/W [1 4 2]", b"/W 7")
+    files["xrefstm-flate-garbage.pdf"] = xref_stream(rows, data=b"\x78\x9c" + b"garbage" * 9)[0]
+    files["xrefstm-index-negative.pdf"] = xref_stream(rows, dict_extra=b" /Index [-1 4]")[0]
+    files["xrefstm-index-overflow.pdf"] = xref_stream(rows, dict_extra=b" /Index [0 99999999999]")[0]
+    files["xrefstm-type2-outside.pdf"] = xref_stream([(0, 0, 65535), (2, 77, 3), (1, offsets[2], 0),
+                                                      (1, len(out), 0)])[0]
+
+
+def long_prev_chain(sections):
+    """Sections that each point at the one before, more than a reader takes."""
+    out, offsets = body(((1, CATALOG), (2, PAGES)))
+    prev = None
+    for _ in range(sections):
+        at = len(out)
+        out += b"xref\n0 3\n0000000000 65535 f \n%010d 00000 n \n%010d 00000 n \n" % (offsets[1], offsets[2])
+        out += b"trailer\n<< /Size 3 /Root 1 0 R%s >>\n" % (b" /Prev %d" % prev if prev is not None else b"")
+        prev = at
+    return out + b"startxref\n%d\n%%%%EOF\n" % prev
+
+
+def tolerated():
+    """Files that bend the rules the way other readers forgive: they merge
+    into a PDF that qpdf accepts."""
+    out, offsets = body(((1, CATALOG), (2, PAGES)))
+    return {
+        "entry-21-bytes.pdf": classic(entries=[b"0000000000 65535 f  \n",
+                                               b"%010d 00000 n  \n" % offsets[1],
+                                               b"%010d 00000 n  \n" % offsets[2]]),
+        "size-negative.pdf": classic(trailer=b"<< /Size -3 /Root 1 0 R >>"),
+        "no-eof-marker.pdf": classic(tail=b"startxref\n%d\n" % len(out)),
+    }
+
+
+def write_all(folder, files):
+    os.makedirs(folder, exist_ok=True)
+    for name in os.listdir(folder):
+        os.remove(os.path.join(folder, name))
+    for name, data in sorted(files.items()):
+        with open(os.path.join(folder, name), "wb") as f:
             f.write(data)
+
+
+def main():
+    write_all(OUT, make())
+    write_all(os.path.join(os.path.dirname(OUT), "tolerated"), tolerated())
 
 
 if __name__ == "__main__":
