@@ -31,6 +31,9 @@ std::vector<std::string> childFilterCandidates() {
 
 namespace {
 
+// The child's pipe: as large as an unprivileged process may make it.
+constexpr int kPipeSize = 1 << 20;
+
 // Spawns path with its standard output on outputFd. Returns the pid, or -1
 // with the spawn error in error.
 pid_t spawnWithOutput(const std::string& path, const std::vector<std::string>& args, int outputFd,
@@ -72,6 +75,9 @@ std::optional<ChildFilter> startChildFilter(const std::vector<std::string>& cand
     error = "Unable to create a pipe for the PDF filter: " + errorText(errno);
     return std::nullopt;
   }
+  // A pipe as large as the copy blocks lets the child write on while the
+  // job is spooled; the default size is kept when the system refuses.
+  fcntl(pipeFds[0], F_SETPIPE_SZ, kPipeSize);
   error = "Unable to start the PDF filter; tried";
   for (const std::string& path : candidates) {
     int spawnError = 0;

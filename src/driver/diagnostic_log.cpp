@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include "messages.h"
+
 namespace {
 
 constexpr const char* kRuleLine = "==========================================================\n";
@@ -14,7 +16,7 @@ FILE* createDump(WorkArea& area, const std::string& name) {
   FILE* dump = fd < 0 ? nullptr : fdopen(fd, "w");
   if (!dump) {
     if (fd >= 0) close(fd);
-    fputs(("ERROR: Unable to open file " + path + "\n").c_str(), stderr);
+    reportLine("ERROR: Unable to open file " + path + "\n");
   }
   return dump;
 }

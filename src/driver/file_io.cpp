@@ -1,5 +1,6 @@
 #include "file_io.h"
 
+#include <fcntl.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,11 +55,32 @@ bool copyInKernel(int inFd, int outFd, CopyResult& result) {
   }
 }
 
+// Moves a pipe's bytes into outFd with splice, so that they never pass
+// through this process. Returns false, having copied nothing, when these
+// descriptors do not allow it; otherwise the copy is done or has failed.
+bool spliceFromPipe(int inFd, int outFd, CopyResult& result) {
+  struct stat info;
+  if (fstat(inFd, &info) != 0 || !S_ISFIFO(info.st_mode)) return false;
+  for (;;) {
+    ssize_t n = splice(inFd, nullptr, outFd, nullptr, kCopyBlockSize, SPLICE_F_MOVE);
+    if (n == 0) return true;
+    if (n > 0) {
+      result.bytes += n;
+      continue;
+    }
+    if (errno == EINTR || errno == EAGAIN) continue;
+    if (errno == EINVAL && result.bytes == 0) return false;
+    result = {false, result.bytes, !isWriteSideError(errno), errno};
+    return true;
+  }
+}
+
 }  // namespace
 
 CopyResult copyStream(int inFd, int outFd, FILE* tee) {
   CopyResult result;
-  if (!tee && copyInKernel(inFd, outFd, result)) return result;
+  if (!tee && (copyInKernel(inFd, outFd, result) || spliceFromPipe(inFd, outFd, result)))
+    return result;
   std::vector<char> block(kCopyBlockSize);
   for (;;) {
     ssize_t n = read(inFd, block.data(), block.size());

@@ -6,6 +6,7 @@
 
 #include "cleanup_on_signal.h"
 #include "file_io.h"
+#include "messages.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ void writeText(FILE* stream, std::string_view text) {
 bool printerStreamIsGood() { return fflush(stdout) == 0 && !ferror(stdout); }
 
 int reportFailure(const std::string& what, int error) {
-  fputs(("ERROR: " + what + ": " + errorText(error) + "\n").c_str(), stderr);
+  reportLine("ERROR: " + what + ": " + errorText(error) + "\n");
   return 1;
 }
 
