@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -37,13 +38,22 @@ std::string postScriptImageHeader(unsigned width, unsigned imageHeight) {
 }
 
 std::string hexRowLine(std::span<const uint8_t> row) {
-  static constexpr std::string_view kHexDigits = "0123456789ABCDEF";
-  std::string line;
-  line.reserve(row.size() * 2 + 2);
+  // Both digits of every byte value, so that a pixel costs one copy.
+  static constexpr std::array<char, 512> kDigitPairs = [] {
+    constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+    std::array<char, 512> pairs{};
+    for (size_t value = 0; value < 256; ++value) {
+      pairs[2 * value] = kHexDigits[value >> 4];
+      pairs[2 * value + 1] = kHexDigits[value & 0x0F];
+    }
+    return pairs;
+  }();
+  std::string line(row.size() * 2 + 2, ' ');
+  char* out = line.data();
   for (uint8_t pixel : row) {
-    line += kHexDigits[pixel >> 4];
-    line += kHexDigits[pixel & 0x0F];
+    std::memcpy(out, &kDigitPairs[2 * size_t{pixel}], 2);
+    out += 2;
   }
-  line += " \n";
+  out[1] = '\n';
   return line;
 }
