@@ -9,7 +9,8 @@ packages=(
   libcairo2-dev libfontconfig-dev libfreetype-dev fonts-liberation fonts-urw-base35
   libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-filters qpdf poppler-utils ghostscript libxml2-utils mupdf-tools
-  locales time
+  locales time hyperfine
+  clang libclang-rt-14-dev libxml2-dev
 )
 
 missing=()

@@ -66,7 +66,9 @@ bool openFiles(int argumentCount, const std::vector<std::string>& argumentValue,
     if (fstat(files.input, &in) == 0 && fstat(files.output, &out) == 0 && in.st_dev == out.st_dev &&
         in.st_ino == out.st_ino)
       return failWith(fault, kMergeOutputOpen, "\nERROR : Output file is the input file: " + output + "\n");
-    if (S_ISREG(out.st_mode) && ftruncate(files.output, 0) != 0)
+    // Truncating an empty file would change nothing, yet ext4 then writes
+    // the whole new contents back when the file is closed.
+    if (S_ISREG(out.st_mode) && out.st_size > 0 && ftruncate(files.output, 0) != 0)
       return failWith(fault, kMergeOutputOpen, "\nERROR : Unable to open output file: " + output + "\n");
   }
   if (argumentCount == 4) {
@@ -163,7 +165,8 @@ MergeResult run(int argumentCount, const std::vector<std::string>& argumentValue
   std::string_view pdf = mapping.bytes();
   XrefChain chain;
   TicketCrypt crypt = TicketCrypt::None;
-  if (!readXrefChain(pdf, chain, fault) || !ticketCryptFor(pdf, chain, crypt, fault)) return fault;
+  if (!readXrefChain(pdf, chain, fault, &mapping) || !ticketCryptFor(pdf, chain, crypt, fault))
+    return fault;
   bool combineMode = argumentCount == 4;
   if (combineMode && crypt == TicketCrypt::Impossible)
     return skipTicket(files, inputPath, "its encryption has no Identity crypt filter for a readable ticket");

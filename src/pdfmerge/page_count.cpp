@@ -13,13 +13,13 @@ namespace {
 // More pages than any printer job has; a larger /Count is not believed.
 constexpr int64_t kMostPages = INT64_C(1) << 31;
 
-}  // namespace
-
-std::optional<int64_t> countPages(std::string_view pdf) {
+// countPages, giving the pages of file back as reading moves on when pdf
+// is its mapping.
+std::optional<int64_t> countPagesIn(std::string_view pdf, const MappedFile* file) {
   XrefChain chain;
   MergeResult fault;
   CatalogInfo catalog;
-  if (!readXrefChain(pdf, chain, fault) || !findCatalog(pdf, chain, false, catalog, fault))
+  if (!readXrefChain(pdf, chain, fault, file) || !findCatalog(pdf, chain, false, catalog, fault))
     return std::nullopt;
   std::string storage;
   PdfValue catalogDict;
@@ -38,13 +38,18 @@ std::optional<int64_t> countPages(std::string_view pdf) {
   return count;
 }
 
+}  // namespace
+
+std::optional<int64_t> countPages(std::string_view pdf) { return countPagesIn(pdf, nullptr); }
+
 std::optional<int64_t> countPagesInFile(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   struct stat info;
   MappedFile file;
-  const bool mapped = fstat(fd, &info) == 0 && file.map(fd, static_cast<size_t>(info.st_size));
+  std::optional<int64_t> pages;
+  if (fstat(fd, &info) == 0 && file.map(fd, static_cast<size_t>(info.st_size)))
+    pages = countPagesIn(file.bytes(), &file);
   close(fd);
-  if (!mapped) return std::nullopt;
-  return countPages(file.bytes());
+  return pages;
 }

@@ -9,6 +9,9 @@
 namespace {
 
 constexpr size_t kClassicEntrySize = 20;
+// Room for the longest "num gen obj" of single-spaced ten-digit numbers and
+// the byte after it.
+constexpr size_t kPlainHeaderRoom = 26;
 
 // Message for an entry whose object is not where the entry says.
 bool misplaced(const xref_entry& entry, std::string_view why, MergeResult& fault) {
@@ -18,14 +21,41 @@ bool misplaced(const xref_entry& entry, std::string_view why, MergeResult& fault
                    static_cast<size_t>(entry.offset));
 }
 
+// Reads up to ten digits at p, as the general header reader does, moving
+// p past them.
+int64_t shortNumberAt(const char*& p) {
+  int64_t value = 0;
+  for (const char* end = p + 10; p < end && static_cast<unsigned char>(*p - '0') <= 9; ++p)
+    value = value * 10 + (*p - '0');
+  return value;
+}
+
+// True when head, the bytes at an entry's offset, begins with its
+// "num gen obj" with single spaces, as writers print it. Read without
+// bounds checks when the longest such header fits, since every entry of
+// the file comes this way.
+bool plainHeaderAt(std::string_view head, const xref_entry& entry) {
+  if (head.size() < kPlainHeaderRoom) return false;
+  const char* start = head.data();
+  const char* p = start;
+  if (shortNumberAt(p) != entry.objNum || p == start || *p++ != ' ') return false;
+  const char* genAt = p;
+  if (shortNumberAt(p) != entry.genNum || p == genAt || *p++ != ' ') return false;
+  return p[0] == 'o' && p[1] == 'b' && p[2] == 'j' && (isPdfSpace(p[3]) || isPdfDelimiter(p[3]));
+}
+
 // Where an object that an in-use entry names must begin.
-bool checkObjectHeader(std::string_view pdf, xref_entry& entry, MergeResult& fault) {
+bool checkObjectHeader(std::string_view pdf, XrefChain& chain, xref_entry& entry,
+                       MergeResult& fault) {
   if (entry.offset <= 0) return true;
   if (static_cast<uint64_t>(entry.offset) >= pdf.size())
     return misplaced(entry, " (beyond the end of the file)", fault);
   size_t pos = static_cast<size_t>(entry.offset);
+  char buffer[kPlainHeaderRoom];
+  std::string_view head = chain.objectReads.bytesAt(pdf, pos, kPlainHeaderRoom, buffer);
   int64_t num = 0, gen = 0;
-  if (!readObjectHeader(pdf, pos, num, gen) || num != entry.objNum || gen != entry.genNum)
+  if (!plainHeaderAt(head, entry) &&
+      (!readObjectHeader(pdf, pos, num, gen) || num != entry.objNum || gen != entry.genNum))
     return misplaced(entry, "", fault);
   entry.objectP = entry.offset;
   return true;
@@ -40,7 +70,7 @@ bool addEntry(std::string_view pdf, XrefChain& chain, xref_entry entry, MergeRes
   bool replaces = held >= 0 && static_cast<size_t>(held) >= overridableFrom &&
                   chain.table.entries()[static_cast<size_t>(held)].type == EntryType::Free;
   if (held >= 0 && !replaces) return true;
-  if (entry.type == EntryType::InUse && !checkObjectHeader(pdf, entry, fault)) return false;
+  if (entry.type == EntryType::InUse && !checkObjectHeader(pdf, chain, entry, fault)) return false;
   if (replaces) {
     chain.table.replace(static_cast<size_t>(held), entry);
   } else {
@@ -104,6 +134,7 @@ bool readXrefStream(std::string_view pdf, size_t offset, XrefChain& chain, Trail
     return malformed(fault, "cross-reference stream with a bad /Index", indexValue->start);
   }
   std::string data;
+  chain.sectionReads.note(stream.dataStart, stream.dataStart + stream.dataLength);
   if (!decodeStream(pdf, stream, data, fault)) return false;
   size_t rowWidth = static_cast<size_t>(widths[0] + widths[1] + widths[2]);
   size_t rows = data.size() / rowWidth;
@@ -112,6 +143,7 @@ bool readXrefStream(std::string_view pdf, size_t offset, XrefChain& chain, Trail
     if (!checkRange(index[k], index[k + 1], dict.start, fault)) return false;
     if (static_cast<uint64_t>(index[k + 1]) > rows - row)
       return malformed(fault, "cross-reference stream shorter than its /Index", stream.dataStart);
+    chain.objectReads.expectEntries(static_cast<size_t>(index[k + 1]));
     for (int64_t i = index[k]; i < index[k] + index[k + 1]; ++i, ++row) {
       const unsigned char* p = reinterpret_cast<const unsigned char*>(data.data()) + row * rowWidth;
       uint64_t fields[3] = {widths[0] == 0 ? 1u : 0u, 0, 0};
@@ -145,13 +177,20 @@ bool readXrefStream(std::string_view pdf, size_t offset, XrefChain& chain, Trail
   return makeCopy(pdf, dict.start, dict.end, dict.start, true, *copy, fault);
 }
 
-// Reads the digits of buf[from, from + count) when all are digits.
-std::optional<int64_t> fixedDigits(std::string_view buf, size_t from, size_t count) {
+// Reads the digits of buf[from, from + count) when all are digits. One
+// check after the loop keeps it free of branches, so that the compiler can
+// unroll it for the ten and five digits of every table entry.
+template <size_t count>
+std::optional<int64_t> fixedDigits(std::string_view buf, size_t from) {
   int64_t value = 0;
+  unsigned nonDigit = 0;
+#pragma GCC unroll 10
   for (size_t p = from; p < from + count; ++p) {
-    if (buf[p] < '0' || buf[p] > '9') return std::nullopt;
-    value = value * 10 + (buf[p] - '0');
+    unsigned digit = static_cast<unsigned char>(buf[p]) - unsigned{'0'};
+    nonDigit |= digit > 9 ? 1u : 0u;
+    value = value * 10 + digit;
   }
+  if (nonDigit != 0) return std::nullopt;
   return value;
 }
 
@@ -159,13 +198,13 @@ std::optional<int64_t> fixedDigits(std::string_view buf, size_t from, size_t cou
 // letter at byte 17. The usual zero-padded form is read directly.
 bool readClassicEntry(std::string_view pdf, size_t pos, int64_t i, xref_entry& entry,
                       MergeResult& fault) {
-  std::string_view record = pdf.substr(0, std::min(pdf.size(), pos + kClassicEntrySize));
   std::optional<int64_t> offset, gen;
-  if (record.size() >= pos + 17 && record[pos + 10] == ' ' && record[pos + 16] == ' ') {
-    offset = fixedDigits(record, pos, 10);
-    gen = offset ? fixedDigits(record, pos + 11, 5) : std::nullopt;
+  if (pos + 17 < pdf.size() && pdf[pos + 10] == ' ' && pdf[pos + 16] == ' ') {
+    offset = fixedDigits<10>(pdf, pos);
+    gen = offset ? fixedDigits<5>(pdf, pos + 11) : std::nullopt;
   }
   if (!gen) {
+    std::string_view record = pdf.substr(0, std::min(pdf.size(), pos + kClassicEntrySize));
     size_t p = pos;
     offset = readDecimal(record, p, 10);
     gen = offset ? readDecimal(record, p, 5) : std::nullopt;
@@ -197,9 +236,11 @@ bool readClassicTable(std::string_view pdf, size_t offset, XrefChain& chain, Tra
     if (pos == kNotFound || static_cast<uint64_t>(*count) > (pdf.size() - pos) / kClassicEntrySize)
       return malformed(fault, "cross-reference subsection runs past the end of the file", headerAt);
     chain.table.reserve(static_cast<size_t>(*count));
+    chain.objectReads.expectEntries(static_cast<size_t>(*count));
     for (int64_t i = *first; i < *first + *count; ++i, pos += kClassicEntrySize) {
       chain.maxObjNum = std::max(chain.maxObjNum, static_cast<int32_t>(i));
       xref_entry entry;
+      chain.sectionReads.note(pos, pos + kClassicEntrySize);
       if (!readClassicEntry(pdf, pos, i, entry, fault) || !addEntry(pdf, chain, entry, fault))
         return false;
     }
@@ -259,10 +300,24 @@ bool readSection(std::string_view pdf, int64_t offset, XrefChain& chain, MergeRe
   return true;
 }
 
+// Makes room for every object the newest trailer counts, so that the older
+// sections of an updated file do not grow the table again and again. The
+// count is only believed as far as the file could list that many entries.
+void reserveForSize(std::string_view pdf, XrefChain& chain) {
+  int64_t size = 0;
+  if (!asInteger(dictGet(chain.trailer.front().dict, "Size"), 0, kMaxObjectNumber + 1, size)) return;
+  size_t wanted = std::min(static_cast<size_t>(size), pdf.size() / kClassicEntrySize);
+  size_t held = chain.table.entries().size();
+  if (wanted > held) chain.table.reserve(wanted - held);
+}
+
 }  // namespace
 
 // Follows the chain from "startxref" through every /Prev.
-bool readXrefChain(std::string_view pdf, XrefChain& chain, MergeResult& fault) {
+bool readXrefChain(std::string_view pdf, XrefChain& chain, MergeResult& fault,
+                   const MappedFile* file) {
+  chain.sectionReads = ResidentWindow(file);
+  chain.objectReads = ResidentWindow(file);
   chain.firstXrefOffset = GetStartXref(pdf);
   if (chain.firstXrefOffset == -1) return malformed(fault, "no \"startxref\"", pdf.size());
   int64_t offset = chain.firstXrefOffset;
@@ -270,6 +325,7 @@ bool readXrefChain(std::string_view pdf, XrefChain& chain, MergeResult& fault) {
     if (!readSection(pdf, offset, chain, fault)) return false;
     const PdfValue* prev = dictGet(chain.trailer.back().dict, "Prev");
     if (prev == nullptr) return true;
+    if (chain.trailer.size() == 1) reserveForSize(pdf, chain);
     if (!asInteger(prev, 0, INT64_MAX, offset))
       return malformed(fault, "trailer /Prev is not an offset", pdf.size());
   }

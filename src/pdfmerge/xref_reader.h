@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "insertqfjt.h"
+#include "mapped_file.h"
 #include "pdf_syntax.h"
 #include "xref_table.h"
 
@@ -31,8 +32,14 @@ struct XrefChain {
   int32_t maxObjNum = 0;             // highest object number of any entry read
   std::vector<TrailerCopy> trailer;  // newest first
   int64_t firstXrefOffset = -1;      // the input's "startxref" value
+  // What reading visits: the sections in order, and the objects that the
+  // entries name. Two windows, so that each stays a short stretch.
+  ResidentWindow sectionReads{nullptr};
+  ResidentWindow objectReads{nullptr};
 };
 
 // Reads the whole chain of pdf into chain. Fills fault and returns false
-// when the data cannot be read within pdf.
-bool readXrefChain(std::string_view pdf, XrefChain& chain, MergeResult& fault);
+// when the data cannot be read within pdf. When pdf is the mapping of file,
+// the pages that reading has done with go back as it moves on.
+bool readXrefChain(std::string_view pdf, XrefChain& chain, MergeResult& fault,
+                   const MappedFile* file = nullptr);
