@@ -143,7 +143,9 @@ void writeStreamSection(OutputFile& out, const XrefChain& chain, const UpdatePla
   int width = byteWidth(static_cast<uint64_t>(selfOffset));
   std::string data, index;
   for (const Row& row : rows) {
-    index += (index.empty() ? "" : " ") + decimal(row.num) + " 1";
+    if (!index.empty()) index += ' ';
+    index += decimal(row.num);
+    index += " 1";
     data += '\x01';
     appendBigEndian(data, static_cast<uint64_t>(row.offset), width);
     appendBigEndian(data, static_cast<uint64_t>(row.gen), 2);
@@ -153,8 +155,9 @@ void writeStreamSection(OutputFile& out, const XrefChain& chain, const UpdatePla
   std::set<std::string> written;
   for (size_t i = 0; i < newest.dict.keys.size(); ++i) {
     if (isStreamOwnKey(newest.dict.keys[i]) || !written.insert(newest.dict.keys[i]).second) continue;
-    carried += " " + newest.text.substr(newest.dict.keyStarts[i],
-                                        newest.dict.items[i].end - newest.dict.keyStarts[i]);
+    carried += ' ';
+    carried.append(newest.text, newest.dict.keyStarts[i],
+                   newest.dict.items[i].end - newest.dict.keyStarts[i]);
   }
   out.write(decimal(selfNum) + " 0 obj\n<< /Type /XRef /Size " + decimal(selfNum + 1) +
             " /Index [" + index + "] /W [1 " + decimal(width) + " 2] /Root " +
