@@ -1,0 +1,66 @@
+// Any bytes as the job's PDF through the merge and the page count. Whatever
+// the bytes, the merge either fails with a message or writes a file that
+// begins with the input unchanged and gives the ticket back whole; nothing
+// is read outside the input.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "insertqfjt.h"
+#include "page_count.h"
+
+namespace {
+
+constexpr std::string_view kTicket =
+    "<QuorlanFormJobTicket JobName=\"fuzz\" >\n"
+    "<PageAttribRange StartPageNum=\"1\" EndPageNum=\"1\" Copies=\"1\">\n"
+    "</PageAttribRange>\n</QuorlanFormJobTicket>\n";
+
+// An in-memory file holding bytes; its path is /proc/self/fd/N.
+struct MemoryFile {
+  int fd;
+  explicit MemoryFile(std::string_view bytes) : fd(memfd_create("fuzz", MFD_CLOEXEC)) {
+    require(fd >= 0);
+    require(write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
+  }
+  ~MemoryFile() { close(fd); }
+  std::string path() const { return "/proc/self/fd/" + std::to_string(fd); }
+  std::string contents() const {
+    std::string bytes(static_cast<size_t>(lseek(fd, 0, SEEK_END)), '\0');
+    require(pread(fd, bytes.data(), bytes.size(), 0) == static_cast<ssize_t>(bytes.size()));
+    return bytes;
+  }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view pdf(reinterpret_cast<const char*>(data), size);
+  countPages(pdf);
+
+  MemoryFile input(pdf), ticket(kTicket), output("");
+  MergeResult merged = insertQFJT(4, {"", input.path(), output.path(), ticket.path()});
+  if (merged.status != kMergeOk) {
+    require(!merged.message.empty());
+    return 0;
+  }
+  const std::string written = output.contents();
+  if (written.empty()) return 0;  // an encrypted input that cannot carry a ticket
+  require(written.size() > size);
+  // The input's bytes stay, but for the "%%EOF" that the update overwrites.
+  const std::string_view kept(written.data(), size);
+  for (size_t i = 0; i < size; ++i)
+    require(kept[i] == pdf[i] || pdf.substr(i < 5 ? 0 : i - 5, 11).find("%%EOF") !=
+                                     std::string_view::npos);
+
+  MemoryFile merged_file(written), extracted("");
+  MergeResult back = insertQFJT(3, {"", merged_file.path(), extracted.path()});
+  require(back.status == kMergeOk);
+  require(extracted.contents() == kTicket);
+  return 0;
+}
