@@ -44,7 +44,9 @@ bool findCatalog(std::string_view pdf, const XrefChain& chain, bool readCompress
 void findTicketKey(const XrefChain& chain, CatalogInfo& catalog) {
   catalog.jobTicketObjNum = -1;
   catalog.jobTicketGenNum = -1;
-  size_t at = findText(catalog.text, 0, kTicketKey);
+  // The text ends with the catalog, so the search may pass NUL bytes, which
+  // PDF counts as white space.
+  size_t at = catalog.text.find(kTicketKey);
   if (at == kNotFound) return;
   size_t pos = at + kTicketKey.size();
   PdfValue value;

@@ -1,5 +1,7 @@
 #include "update_writer.h"
 
+#include <optional>
+
 #include <algorithm>
 #include <charconv>
 #include <set>
@@ -41,9 +43,24 @@ std::string tenDigits(int64_t n) {
 
 // The catalog with "\n/QuorlanJobTicket num gen R\n" after its first "<<",
 // which the caller has checked is there.
+// Where the catalog's dictionary begins in its text, when the text holds one
+// whole dictionary: a catalog that never closes would reach the output as
+// one that no reader can use.
+std::optional<size_t> catalogDictionaryStart(const CatalogInfo& catalog) {
+  size_t pos = 0;
+  int64_t num = 0, gen = 0;
+  if (!catalog.inObjectStream && !readObjectHeader(catalog.text, pos, num, gen))
+    return std::nullopt;
+  PdfValue value;
+  SyntaxError error;
+  if (!parsePdfObject(catalog.text, pos, value, error) || value.kind != PdfKind::Dictionary)
+    return std::nullopt;
+  return value.start;
+}
+
 void writeCatalog(OutputFile& out, const UpdatePlan& plan) {
   const CatalogInfo& catalog = *plan.catalog;
-  size_t open = findText(catalog.text, 0, "<<") + 2;
+  const size_t open = *catalogDictionaryStart(catalog) + 2;
   if (catalog.inObjectStream)
     out.write(decimal(catalog.rootObjNum) + " " + decimal(catalog.rootGenNum) + " obj\n");
   out.write(catalog.text.substr(0, open));
@@ -169,16 +186,6 @@ void writeStreamSection(OutputFile& out, const XrefChain& chain, const UpdatePla
   out.write("startxref\n" + decimal(selfOffset) + "\n%%EOF\n");
 }
 
-// Whether the catalog's text holds one whole dictionary: a catalog that
-// never closes would reach the output as one that no reader can use.
-bool catalogIsDictionary(const CatalogInfo& catalog) {
-  size_t pos = 0;
-  int64_t num = 0, gen = 0;
-  if (!catalog.inObjectStream && !readObjectHeader(catalog.text, pos, num, gen)) return false;
-  PdfValue value;
-  SyntaxError error;
-  return parsePdfObject(catalog.text, pos, value, error) && value.kind == PdfKind::Dictionary;
-}
 
 }  // namespace
 
@@ -220,7 +227,7 @@ bool writeUpdate(OutputFile& out, const XrefChain& chain, const UpdatePlan& plan
   bool classic = !chain.trailer.front().isStream;
   std::string trailer;
   if (classic && !classicTrailerText(chain.trailer.front(), trailer, fault)) return false;
-  if (plan.rewriteCatalog && !catalogIsDictionary(*plan.catalog))
+  if (plan.rewriteCatalog && !catalogDictionaryStart(*plan.catalog))
     return failWith(fault, kMergeBadRoot, "\nError: Invalid Root dictionary.\n");
   int64_t rootOffset = out.position();
   if (plan.rewriteCatalog) writeCatalog(out, plan);
