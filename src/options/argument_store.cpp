@@ -26,20 +26,26 @@ constexpr std::array<OptionEscape, 6> kOptionEscapes{{
 
 bool isOptionSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-// Where name first stands as an option name in text: at the start or after
-// white space, and followed by '=', white space or the end ("noName" for a
-// boolean counts as well). text.size() when it does not.
-size_t firstAppearance(std::string_view text, std::string_view name) {
-  for (const std::string& written : {std::string(name), "no" + std::string(name)}) {
-    for (size_t at = text.find(written); at != std::string_view::npos;
-         at = text.find(written, at + 1)) {
-      const size_t end = at + written.size();
-      const bool starts = at == 0 || isOptionSpace(text[at - 1]);
-      const bool ends = end == text.size() || text[end] == '=' || isOptionSpace(text[end]);
-      if (starts && ends) return at;
+// Where each word of text first stands as an option name: at the start or
+// after white space, up to '=', white space or the end. Boolean options
+// written "noName" are found under their name in noWords. One pass, so a
+// long option string costs no more than its length.
+void mapFirstAppearances(std::string_view text, std::map<std::string_view, size_t>& words,
+                         std::map<std::string_view, size_t>& noWords) {
+  size_t at = 0;
+  while (at < text.size()) {
+    if (isOptionSpace(text[at])) {
+      ++at;
+      continue;
     }
+    size_t end = at;
+    while (end < text.size() && text[end] != '=' && !isOptionSpace(text[end])) ++end;
+    const std::string_view word = text.substr(at, end - at);
+    words.emplace(word, at);
+    if (word.starts_with("no")) noWords.emplace(word.substr(2), at);
+    while (end < text.size() && !isOptionSpace(text[end])) ++end;
+    at = end;
   }
-  return text.size();
 }
 
 }  // namespace
@@ -61,9 +67,15 @@ std::shared_ptr<argumentStore> argumentStore::initWithOptionString(const char* o
 
   // The parser sorts by name; list the options as the job gave them.
   const std::string_view text = optionString ? optionString : "";
+  std::map<std::string_view, size_t> words, noWords;
+  mapFirstAppearances(text, words, noWords);
+  const auto positionOf = [&](const std::string& name) {
+    if (auto it = words.find(name); it != words.end()) return it->second;
+    if (auto it = noWords.find(name); it != noWords.end()) return it->second;
+    return text.size();
+  };
   std::vector<std::pair<size_t, std::string>> byPosition;
-  for (std::string& name : result->names)
-    byPosition.emplace_back(firstAppearance(text, name), std::move(name));
+  for (std::string& name : result->names) byPosition.emplace_back(positionOf(name), std::move(name));
   std::stable_sort(byPosition.begin(), byPosition.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   for (size_t i = 0; i < byPosition.size(); ++i) result->names[i] = std::move(byPosition[i].second);
