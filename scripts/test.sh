@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: once as usual and
-# once more under a non-C locale, which must change nothing.
+# Installs what is missing, builds, and runs every test: the suite once under
+# a German locale (which must change nothing) and once as usual, then the
+# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# each fuzz target for a short while, and the quick form of the benchmarks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -11,6 +13,15 @@ if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf8$'; then
 fi
 
 bash scripts/build.sh
-cd build
-LC_ALL=de_DE.UTF-8 ctest -j "$(nproc)" --output-on-failure --timeout 120
-ctest -j "$(nproc)" --output-on-failure --timeout 120
+(
+  cd build
+  LC_ALL=de_DE.UTF-8 ctest -j "$(nproc)" --output-on-failure --timeout 300
+  ctest -j "$(nproc)" --output-on-failure --timeout 300
+)
+
+echo "== Sanitizers"
+bash scripts/sanitize.sh
+echo "== Fuzzing"
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-40}"
+echo "== Benchmarks (quick form; times are not judged)"
+bash scripts/bench.sh --quick
