@@ -62,6 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   MemoryFile merged_file(written), extracted("");
   MergeResult back = insertQFJT(3, {"", merged_file.path(), extracted.path()});
+  // A file that had all 19 sections a reader takes gets its 20th here.
+  if (back.message.find("Too many trailers: 20") != std::string::npos) return 0;
   require(back.status == kMergeOk);
   require(extracted.contents() == kTicket);
   return 0;
