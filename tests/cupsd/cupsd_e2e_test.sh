@@ -29,7 +29,14 @@ finish() {
 }
 trap finish EXIT
 
-mkdir -p "$work"/{conf,serverbin/filter,spool,cache,state,log,out}
+mkdir -p "$work"/{conf,serverbin/filter,spool,cache,state,log,out,data/model/quorlan}
+# The model folder holds the system's models and this project's PPD, as
+# "cmake --install" leaves them, so that lpinfo -m and lpadmin -m find it.
+for entry in /usr/share/cups/*; do
+  [ "$(basename "$entry")" = model ] || ln -s "$entry" "$work/data/"
+done
+for entry in /usr/share/cups/model/*; do [ -e "$entry" ] && ln -s "$entry" "$work/data/model/"; done
+cp "$source/ppd/quorlan-pdf-laser.ppd" "$work/data/model/quorlan/"
 for entry in /usr/lib/cups/*; do
   [ "$(basename "$entry")" = filter ] || ln -s "$entry" "$work/serverbin/"
 done
@@ -59,6 +66,7 @@ ServerBin $work/serverbin
 RequestRoot $work/spool
 CacheDir $work/cache
 StateDir $work/state
+DataDir $work/data
 AccessLog $work/log/access_log
 ErrorLog $work/log/error_log
 PageLog $work/log/page_log
@@ -72,13 +80,14 @@ cupsd_pid=$!
 for _ in $(seq 100); do [ -S "$socket" ] && break; sleep 0.1; done
 [ -S "$socket" ] || { echo "FAIL: cupsd did not start"; exit 1; }
 
-lpinfo -h "$socket" -m 2>/dev/null | grep -q "quorlan" || true
-lpadmin -h "$socket" -p quorlan -E -v "file://$work/out/printer.prn" -P "$source/ppd/quorlan-pdf-laser.ppd"
-
 failures=0
 check() {  # check DESCRIPTION COMMAND...
   if "${@:2}"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
 }
+
+check "cupstestppd passes the PPD" env CUPS_SERVERBIN="$work/serverbin" cupstestppd -q "$source/ppd/quorlan-pdf-laser.ppd"
+check "lpinfo -m lists the model" bash -c "lpinfo -h '$socket' -m | grep -q '^quorlan/quorlan-pdf-laser.ppd Quorlan PDF Laser'"
+lpadmin -h "$socket" -p quorlan -E -v "file://$work/out/printer.prn" -m quorlan/quorlan-pdf-laser.ppd
 
 # Submits a job and waits until CUPS says it is completed.
 run_job() {  # run_job OUTPUT_NAME lp-arguments...
