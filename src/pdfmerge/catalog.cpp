@@ -45,8 +45,14 @@ void findTicketKey(const XrefChain& chain, CatalogInfo& catalog) {
   catalog.jobTicketObjNum = -1;
   catalog.jobTicketGenNum = -1;
   // The text ends with the catalog, so the search may pass NUL bytes, which
-  // PDF counts as white space.
+  // PDF counts as white space. Only the whole name counts: a longer name
+  // that begins the same is another key.
   size_t at = catalog.text.find(kTicketKey);
+  while (at != kNotFound && at + kTicketKey.size() < catalog.text.size()) {
+    const unsigned char next = static_cast<unsigned char>(catalog.text[at + kTicketKey.size()]);
+    if (isPdfSpace(next) || isPdfDelimiter(next)) break;
+    at = catalog.text.find(kTicketKey, at + 1);
+  }
   if (at == kNotFound) return;
   size_t pos = at + kTicketKey.size();
   PdfValue value;
