@@ -22,6 +22,6 @@ bash scripts/build.sh
 echo "== Sanitizers"
 bash scripts/sanitize.sh
 echo "== Fuzzing"
-bash scripts/fuzz.sh "${FUZZ_SECONDS:-40}"
+bash scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 echo "== Benchmarks (quick form; times are not judged)"
 bash scripts/bench.sh --quick
