@@ -21,8 +21,8 @@ bool findCatalog(std::string_view pdf, const XrefChain& chain, bool readCompress
   catalog.rootObjNum = static_cast<int32_t>(root->integer);
   catalog.rootGenNum = static_cast<int32_t>(root->generation);
   catalog.entry = chain.table.find(catalog.rootObjNum, catalog.rootGenNum);
-  const xref_entry* entry = catalog.entry;
-  if (entry == nullptr || entry->type == EntryType::Free ||
+  const std::optional<xref_entry>& entry = catalog.entry;
+  if (!entry || entry->type == EntryType::Free ||
       (entry->type == EntryType::InUse && entry->objectP < 0))
     return failWith(fault, kMergeNoRootInXref, "\nError: Root node not found in xref table.\n");
   if (entry->type == EntryType::Compressed) {
@@ -67,7 +67,7 @@ void findTicketKey(const XrefChain& chain, CatalogInfo& catalog) {
   std::optional<int64_t> num = readDecimal(catalog.text, pos);
   std::optional<int64_t> gen = num ? readDecimal(catalog.text, pos) : std::nullopt;
   if (!gen || *num < 0 || *num > kMaxObjectNumber || *gen < 0 || *gen > 99999) return;
-  if (chain.table.find(static_cast<int32_t>(*num), static_cast<int32_t>(*gen)) == nullptr) return;
+  if (!chain.table.find(static_cast<int32_t>(*num), static_cast<int32_t>(*gen))) return;
   catalog.staleKeyStart = kNotFound;
   catalog.staleKeyEnd = kNotFound;
   catalog.jobTicketObjNum = static_cast<int32_t>(*num);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "pdf_bytes.h"
 #include <string>
@@ -16,7 +17,7 @@ constexpr std::string_view kTicketKey = "/QuorlanJobTicket";
 struct CatalogInfo {
   int32_t rootObjNum = 0;
   int32_t rootGenNum = 0;
-  const xref_entry* entry = nullptr;
+  std::optional<xref_entry> entry;
   // An ordinary object: from its first byte through its first "endobj".
   // An object in an object stream: the dictionary alone.
   std::string_view text;

@@ -22,11 +22,11 @@ bool ticketCryptFor(std::string_view pdf, const XrefChain& chain, TicketCrypt& c
   PdfValue resolved;
   const PdfValue* dict = encrypt;
   if (encrypt->kind == PdfKind::Reference) {
-    const xref_entry* entry = encrypt->integer <= kMaxObjectNumber
-                                  ? chain.table.find(static_cast<int32_t>(encrypt->integer),
-                                                     static_cast<int32_t>(encrypt->generation))
-                                  : nullptr;
-    if (entry == nullptr || entry->objectP < 0)
+    std::optional<xref_entry> entry;
+    if (encrypt->integer <= kMaxObjectNumber)
+      entry = chain.table.find(static_cast<int32_t>(encrypt->integer),
+                               static_cast<int32_t>(encrypt->generation));
+    if (!entry || entry->objectP < 0)
       return malformed(fault, "/Encrypt names an object that is not in the file", pdf.size());
     size_t pos = static_cast<size_t>(entry->objectP);
     int64_t num = 0, gen = 0;

@@ -85,9 +85,9 @@ bool openFiles(int argumentCount, const std::vector<std::string>& argumentValue,
 // Writes the embedded ticket's stream data to fd.
 bool extractTicket(std::string_view pdf, const XrefChain& chain, const CatalogInfo& catalog,
                    const std::string& inputPath, int fd, MergeResult& fault) {
-  const xref_entry* entry =
-      catalog.jobTicketObjNum < 0 ? nullptr : chain.table.find(catalog.jobTicketObjNum, catalog.jobTicketGenNum);
-  if (entry == nullptr || entry->objectP < 0)
+  std::optional<xref_entry> entry;
+  if (catalog.jobTicketObjNum >= 0) entry = chain.table.find(catalog.jobTicketObjNum, catalog.jobTicketGenNum);
+  if (!entry || entry->objectP < 0)
     return failWith(fault, kMergeNoTicket,
                     "\nError: Quorlan job ticket node not found in file " + inputPath + ".\n");
   size_t objectAt = static_cast<size_t>(entry->objectP);

@@ -51,12 +51,10 @@ void ResidentWindow::expectEntries(size_t count) {
 }
 
 // A read call for far-apart entries, falling back on the mapping.
-std::string_view ResidentWindow::bytesAt(std::string_view pdf, size_t pos, size_t size,
-                                         char* buffer) {
-  if (farApart) {
-    size_t got = file->readAt(pos, buffer, size);
-    if (got == std::min(size, pdf.size() - pos)) return {buffer, got};
-  }
+std::string_view ResidentWindow::readFarApart(std::string_view pdf, size_t pos, size_t size,
+                                              char* buffer) {
+  size_t got = file->readAt(pos, buffer, size);
+  if (got == std::min(size, pdf.size() - pos)) return {buffer, got};
   note(pos, pos + size);
   return pdf.substr(pos, size);
 }

@@ -46,7 +46,12 @@ class ResidentWindow {
   void expectEntries(size_t count);
   // size bytes of pdf (the mapping) from pos, or fewer at its end: read into
   // buffer for far-apart entries, else through the mapping.
-  std::string_view bytesAt(std::string_view pdf, size_t pos, size_t size, char* buffer);
+  // Inline, since readers come here for every entry.
+  std::string_view bytesAt(std::string_view pdf, size_t pos, size_t size, char* buffer) {
+    if (farApart) return readFarApart(pdf, pos, size, buffer);
+    note(pos, pos + size);
+    return pdf.substr(pos, size);
+  }
   // Notes that [from, to) of the mapping was read. Inline, since readers
   // note every entry.
   void note(size_t from, size_t to) {
@@ -65,6 +70,8 @@ class ResidentWindow {
   // Entries further apart than this on average are read with calls.
   static constexpr size_t kFarApart = 8 * 1024;
 
+  // bytesAt with a read call, or through the mapping when the call fails.
+  std::string_view readFarApart(std::string_view pdf, size_t pos, size_t size, char* buffer);
   // Gives the visited stretch back and starts a new one.
   void releaseVisited();
 

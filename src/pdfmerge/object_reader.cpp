@@ -6,8 +6,8 @@
 
 bool readCompressedObject(std::string_view pdf, const XrefChain& chain, const xref_entry& entry,
                           std::string& out, MergeResult& fault) {
-  const xref_entry* holder = chain.table.findNumber(entry.streamObjNum);
-  if (holder == nullptr || holder->objectP < 0)
+  std::optional<xref_entry> holder = chain.table.findNumber(entry.streamObjNum);
+  if (!holder || holder->objectP < 0)
     return malformed(fault, "object stream " + std::to_string(entry.streamObjNum) + " of object " +
                                 std::to_string(entry.objNum) + " is not in the file", pdf.size());
   StreamObject stream;
@@ -48,8 +48,8 @@ bool readCompressedObject(std::string_view pdf, const XrefChain& chain, const xr
 
 bool readObjectDictionary(std::string_view pdf, const XrefChain& chain, int32_t objNum,
                           std::string& storage, PdfValue& dict) {
-  const xref_entry* entry = chain.table.findNumber(objNum);
-  if (entry == nullptr) return false;
+  std::optional<xref_entry> entry = chain.table.findNumber(objNum);
+  if (!entry) return false;
   std::string_view text;
   size_t pos = 0;
   MergeResult fault;

@@ -1,7 +1,6 @@
 #include "pdf_bytes.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 // A search gives up after this many candidate positions.
@@ -10,19 +9,9 @@ constexpr size_t kSearchLimit = 100000000;
 constexpr int64_t kNumberLimit = INT64_C(999999999999999);
 }  // namespace
 
-// PDF white space: NUL, tab, LF, FF, CR and space.
-bool isPdfSpace(unsigned char c) {
-  return c == 0 || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ';
-}
-
 // White space of the C library (space, tab, LF, VT, FF, CR).
 bool isCSpace(unsigned char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// PDF delimiters: ( ) < > [ ] { } / %.
-bool isPdfDelimiter(unsigned char c) {
-  return c != 0 && std::strchr("()<>[]{}/%", c) != nullptr;
 }
 
 // Byte search that passes over NUL bytes, bounded by buf and the limit.

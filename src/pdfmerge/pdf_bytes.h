@@ -9,12 +9,22 @@
 
 constexpr size_t kNotFound = std::string_view::npos;
 
-// PDF white space: NUL, tab, LF, FF, CR and space.
-bool isPdfSpace(unsigned char c);
+// PDF white space: NUL, tab, LF, FF, CR and space. Inline, as the
+// cross-reference reader asks it for every object.
+constexpr bool isPdfSpace(unsigned char c) {
+  return c == 0 || c == '\t' || c == '\n' || c == '\f' || c == '\r' || c == ' ';
+}
 // White space of the C library (space, tab, LF, VT, FF, CR).
 bool isCSpace(unsigned char c);
 // PDF delimiters: ( ) < > [ ] { } / %.
-bool isPdfDelimiter(unsigned char c);
+constexpr bool isPdfDelimiter(unsigned char c) {
+  switch (c) {
+    case '(': case ')': case '<': case '>': case '[': case ']': case '{': case '}': case '/': case '%':
+      return true;
+    default:
+      return false;
+  }
+}
 
 // Searches buf from position from for pattern; NUL bytes do not end the
 // search. Gives the position just past the first match, or kNotFound when no

@@ -15,9 +15,9 @@ constexpr size_t kMaxDecodedSize = size_t{1} << 30;
 // The value of an indirect /Length: object num gen holding an integer.
 bool resolveLength(std::string_view pdf, const PdfValue& ref, const XrefTable& table,
                    int64_t& length, MergeResult& fault) {
-  const xref_entry* entry = table.find(static_cast<int32_t>(ref.integer),
-                                       static_cast<int32_t>(ref.generation));
-  if (ref.integer > kMaxObjectNumber || entry == nullptr || entry->objectP < 0)
+  std::optional<xref_entry> entry = table.find(static_cast<int32_t>(ref.integer),
+                                               static_cast<int32_t>(ref.generation));
+  if (ref.integer > kMaxObjectNumber || !entry || entry->objectP < 0)
     return malformed(fault, "stream /Length refers to an object that is not in the file",
                      ref.start);
   size_t pos = static_cast<size_t>(entry->objectP);

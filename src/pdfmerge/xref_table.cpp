@@ -1,40 +1,86 @@
 #include "xref_table.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <new>
+#include <utility>
+
+namespace {
+
+constexpr size_t kSlotBytes = (static_cast<size_t>(kMaxObjectNumber) + 1) * sizeof(uint64_t);
+// Tables of fewer entries than this stay in ordinary pages.
+constexpr size_t kLargeTable = 65536;
+
+}  // namespace
+
+// Gives the slots back.
+XrefTable::~XrefTable() {
+  if (slots != nullptr) munmap(slots, kSlotBytes);
+}
+
+// Takes other's slots.
+XrefTable::XrefTable(XrefTable&& other) noexcept
+    : slots(std::exchange(other.slots, nullptr)),
+      count(std::exchange(other.count, 0)),
+      largeBytes(std::exchange(other.largeBytes, 0)) {}
+
+// Gives up its own slots and takes other's.
+XrefTable& XrefTable::operator=(XrefTable&& other) noexcept {
+  if (this != &other) {
+    if (slots != nullptr) munmap(slots, kSlotBytes);
+    slots = std::exchange(other.slots, nullptr);
+    count = std::exchange(other.count, 0);
+    largeBytes = std::exchange(other.largeBytes, 0);
+  }
+  return *this;
+}
+
+// Anonymous memory reads as zeros, so every slot starts empty.
+void XrefTable::mapSlots() {
+  void* p = mmap(nullptr, kSlotBytes, PROT_READ | PROT_WRITE,
+                 MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (p == MAP_FAILED) throw std::bad_alloc();
+  slots = static_cast<uint64_t*>(p);
+}
+
+// Large pages for the slots of object numbers below objNumEnd.
+void XrefTable::expect(size_t objNumEnd) {
+  size_t bytes = std::min(objNumEnd, static_cast<size_t>(kMaxObjectNumber) + 1) * sizeof(uint64_t);
+  if (objNumEnd < kLargeTable || bytes <= largeBytes) return;
+  if (slots == nullptr) mapSlots();
+  madvise(slots, bytes, MADV_HUGEPAGE);
+  largeBytes = bytes;
+}
+
+// The full entry back; an in-use entry with a positive offset has its
+// object there, as the reader checked before storing it.
+xref_entry XrefTable::unpack(int32_t objNum, uint64_t slot) {
+  xref_entry entry;
+  entry.objNum = objNum;
+  if (kindOf(slot) == kCompressed) {
+    entry.type = EntryType::Compressed;
+    entry.streamObjNum = static_cast<int32_t>((slot >> 7) & ((uint64_t{1} << 23) - 1));
+    entry.streamIndex = static_cast<int32_t>(slot >> 30);
+    return entry;
+  }
+  entry.offset = static_cast<int64_t>(slot >> 24);
+  entry.genNum = static_cast<int32_t>((slot >> 7) & static_cast<uint64_t>(kMaxGeneration));
+  entry.isFree = kindOf(slot) == kFree ? 1 : 0;
+  entry.type = kindOf(slot) == kFree ? EntryType::Free : EntryType::InUse;
+  if (entry.type == EntryType::InUse && entry.offset > 0) entry.objectP = entry.offset;
+  return entry;
+}
 
 // Lookup by object number.
-const xref_entry* XrefTable::findNumber(int32_t objNum) const {
-  if (objNum < 0 || static_cast<size_t>(objNum) >= slotOf.size()) return nullptr;
-  uint32_t slot = slotOf[static_cast<size_t>(objNum)];
-  return slot == 0 ? nullptr : &table[slot - 1];
-}
-
-// Room for count more entries.
-void XrefTable::reserve(size_t count) {
-  size_t needed = table.size() + count;
-  if (needed > table.capacity()) table.reserve(std::max(needed, table.capacity() * 2));
-}
-
-// Position through the index.
-int64_t XrefTable::indexOf(int32_t objNum) const {
-  if (objNum < 0 || static_cast<size_t>(objNum) >= slotOf.size()) return -1;
-  return static_cast<int64_t>(slotOf[static_cast<size_t>(objNum)]) - 1;
+std::optional<xref_entry> XrefTable::findNumber(int32_t objNum) const {
+  if (objNum < 0 || objNum > kMaxObjectNumber || !holds(objNum)) return std::nullopt;
+  return unpack(objNum, slots[objNum]);
 }
 
 // Lookup by object and generation number.
-const xref_entry* XrefTable::find(int32_t objNum, int32_t genNum) const {
-  const xref_entry* entry = findNumber(objNum);
-  return entry != nullptr && entry->genNum == genNum ? entry : nullptr;
-}
-
-// Appends and indexes an entry.
-void XrefTable::add(const xref_entry& entry) {
-  size_t number = static_cast<size_t>(entry.objNum);
-  if (number >= slotOf.size()) {
-    size_t room = std::min(std::max(number + 1, slotOf.size() * 2),
-                           static_cast<size_t>(kMaxObjectNumber) + 1);
-    slotOf.resize(room, 0);
-  }
-  table.push_back(entry);
-  slotOf[number] = static_cast<uint32_t>(table.size());
+std::optional<xref_entry> XrefTable::find(int32_t objNum, int32_t genNum) const {
+  std::optional<xref_entry> entry = findNumber(objNum);
+  if (entry && entry->genNum != genNum) return std::nullopt;
+  return entry;
 }

@@ -72,13 +72,13 @@ TEST(ByteRoutines, FindNextLineHandlesEveryLineEnd) {
 TEST(ClassicChain, OneSectionGivesEveryEntryAndOneTrailer) {
   PdfBuilder pdf = simplePdf(5);
   XrefChain chain = readChain(pdf.bytes);
-  EXPECT_EQ(chain.table.entries().size(), 6u);
+  EXPECT_EQ(chain.table.size(), 6u);
   EXPECT_EQ(chain.trailer.size(), 1u);
   EXPECT_EQ(chain.maxObjNum, 5);
   EXPECT_EQ(chain.firstXrefOffset, static_cast<int64_t>(pdf.bytes.find("xref\n")));
   EXPECT_EQ(chain.trailer[0].text, "trailer\n<< /Size 6 /Root 1 0 R >>\n");
-  const xref_entry* head = chain.table.findNumber(0);
-  ASSERT_NE(head, nullptr);
+  std::optional<xref_entry> head = chain.table.findNumber(0);
+  ASSERT_TRUE(head);
   EXPECT_EQ(head->isFree, 1);
   EXPECT_EQ(head->genNum, 65535);
   EXPECT_EQ(head->objectP, -1);
@@ -97,8 +97,7 @@ TEST(ClassicChain, NewerSectionWinsAndMaxCountsBoth) {
   EXPECT_NE(chain.trailer[0].text.find("/Prev"), std::string::npos) << "newest copy first";
   EXPECT_EQ(chain.table.findNumber(2)->offset, pdf.offsets[2]);
   EXPECT_EQ(chain.maxObjNum, 9);
-  EXPECT_EQ(chain.table.entries().size(), 5u);
-  EXPECT_EQ(chain.table.entries()[0].objNum, 2) << "entries stay in reading order";
+  EXPECT_EQ(chain.table.size(), 5u);
 }
 
 TEST(ClassicChain, SubsectionsLineEndsAndOddEntries) {
@@ -108,7 +107,7 @@ TEST(ClassicChain, SubsectionsLineEndsAndOddEntries) {
   std::string trailer = "trailer\r\n<< /Size 9 /Root 7 0 R /Info << /A << /B 1 >> >> >>\r\nstartxref\r\n";
   std::string pdf = body + xref + trailer + std::to_string(body.size()) + "\r\n%%EOF\r\n";
   XrefChain chain = readChain(pdf);
-  EXPECT_EQ(chain.table.entries().size(), 3u);
+  EXPECT_EQ(chain.table.size(), 3u);
   EXPECT_EQ(chain.maxObjNum, 8);
   EXPECT_EQ(chain.table.findNumber(7)->objectP, 9);
   EXPECT_EQ(chain.table.findNumber(8)->objectP, -1) << "offset 0 has no position";
@@ -158,7 +157,7 @@ TEST(ClassicChain, BlankLineBeforeTrailerIsAccepted) {
   size_t start = pdf.bytes.rfind("startxref\n");
   XrefChain chain = readChain(pdf.bytes.substr(0, start) + "startxref\n" +
                               std::to_string(pdf.bytes.find("xref\n")) + "\n%%EOF\n");
-  EXPECT_EQ(chain.table.entries().size(), 3u);
+  EXPECT_EQ(chain.table.size(), 3u);
 }
 
 TEST(StreamChain, EveryPngRowTypeAndPlainData) {
@@ -172,7 +171,7 @@ TEST(StreamChain, EveryPngRowTypeAndPlainData) {
       pdf.finish(xref);
       XrefChain chain = readChain(pdf.bytes);
       SCOPED_TRACE(rowType);
-      ASSERT_EQ(chain.table.entries().size(), 4u);
+      ASSERT_EQ(chain.table.size(), 4u);
       EXPECT_EQ(chain.table.findNumber(2)->objectP, pdf.offsets[2]);
       EXPECT_EQ(chain.table.findNumber(3)->objectP, xref);
       EXPECT_TRUE(chain.trailer[0].isStream);
@@ -194,8 +193,8 @@ TEST(StreamChain, HybridSectionTakesCompressedEntriesOverFreePlaceholders) {
   pdf.bytes.insert(pdf.bytes.find("trailer"), "5 1\n0000000000 00000 f \n");
   pdf.finish(xref);
   XrefChain chain = readChain(pdf.bytes);
-  const xref_entry* hidden = chain.table.findNumber(5);
-  ASSERT_NE(hidden, nullptr);
+  std::optional<xref_entry> hidden = chain.table.findNumber(5);
+  ASSERT_TRUE(hidden);
   EXPECT_EQ(hidden->type, EntryType::Compressed);
   EXPECT_EQ(hidden->streamObjNum, 4);
   EXPECT_EQ(chain.trailer.size(), 1u) << "the /XRefStm belongs to the same section";
@@ -284,4 +283,173 @@ TEST(ReaderBounds, MalformedFilesAreReadSafely) {
   }
   closedir(dir);
   EXPECT_GE(count, 40);
+}
+
+namespace {
+
+// An entry's offset as a classic table writes it.
+std::string tenDigits(int64_t n) {
+  std::string digits = std::to_string(n);
+  return std::string(10 - digits.size(), '0') + digits;
+}
+
+// bytes with the first copy of from replaced by to.
+std::string replaced(std::string bytes, const std::string& from, const std::string& to) {
+  size_t at = bytes.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  if (at != std::string::npos) bytes.replace(at, from.size(), to);
+  return bytes;
+}
+
+// True when pdf's chain can be read.
+bool readable(const std::string& pdf) {
+  XrefChain chain;
+  MergeResult fault;
+  return readXrefChain(pdf, chain, fault);
+}
+
+}  // namespace
+
+TEST(XrefTable, ExtremeEntriesComeBackWhole) {
+  XrefTable table;
+  xref_entry last;
+  last.objNum = kMaxObjectNumber;
+  last.offset = kMaxEntryOffset;
+  last.genNum = kMaxGeneration;
+  table.add(last, 18);
+  xref_entry head;
+  head.genNum = 65535;
+  head.isFree = 1;
+  head.type = EntryType::Free;
+  table.add(head, 0);
+  xref_entry packed;
+  packed.objNum = 5;
+  packed.type = EntryType::Compressed;
+  packed.streamObjNum = kMaxObjectNumber;
+  packed.streamIndex = kMaxStreamIndex;
+  table.add(packed, 3);
+  xref_entry negative;
+  negative.objNum = 6;
+  negative.offset = -9;
+  table.add(negative, 3);
+  table.add(negative, 4);
+  EXPECT_EQ(table.size(), 4u) << "a number stored again is still one entry";
+
+  std::optional<xref_entry> got = table.findNumber(kMaxObjectNumber);
+  ASSERT_TRUE(got);
+  EXPECT_EQ(got->offset, kMaxEntryOffset);
+  EXPECT_EQ(got->objectP, kMaxEntryOffset);
+  EXPECT_EQ(got->genNum, kMaxGeneration);
+  EXPECT_EQ(got->type, EntryType::InUse);
+  got = table.find(0, 65535);
+  ASSERT_TRUE(got);
+  EXPECT_EQ(got->isFree, 1);
+  EXPECT_EQ(got->objectP, -1);
+  got = table.find(5, 0);
+  ASSERT_TRUE(got) << "an object in a stream has generation 0";
+  EXPECT_EQ(got->streamObjNum, kMaxObjectNumber);
+  EXPECT_EQ(got->streamIndex, kMaxStreamIndex);
+  EXPECT_EQ(table.findNumber(6)->objectP, -1) << "a negative offset names no position";
+  EXPECT_TRUE(table.isFreeFromSection(0, 0));
+  EXPECT_FALSE(table.isFreeFromSection(0, 1));
+  EXPECT_FALSE(table.isFreeFromSection(5, 3)) << "only free entries are placeholders";
+  EXPECT_FALSE(table.findNumber(-1));
+  EXPECT_FALSE(table.findNumber(kMaxObjectNumber + 1));
+  EXPECT_FALSE(table.findNumber(7));
+
+  XrefTable moved = std::move(table);
+  EXPECT_EQ(moved.size(), 4u);
+  EXPECT_EQ(table.size(), 0u);
+  EXPECT_FALSE(table.findNumber(0));
+  EXPECT_TRUE(moved.findNumber(0));
+}
+
+TEST(ClassicChain, ObjectHeadersMustNameTheWholeNumberAndGeneration) {
+  PdfBuilder pdf;
+  pdf.addObject(1, "<< /Type /Catalog >>");
+  for (int n : {9, 10, 11, 99, 100, 101, 999999, 1000000})
+    pdf.addObject(n, "<< /N " + std::to_string(n) + " >>");
+  pdf.finish(pdf.classicSection("<< /Size 1000001 /Root 1 0 R >>"));
+  EXPECT_TRUE(readable(pdf.bytes)) << "numbers across every carry";
+
+  auto entryOf = [&](int n) { return tenDigits(pdf.offsets[n]) + " 00000 n"; };
+  auto pointedAt = [&](int n, int target) {
+    return replaced(pdf.bytes, entryOf(n), tenDigits(pdf.offsets[target]) + " 00000 n");
+  };
+  EXPECT_FALSE(readable(pointedAt(1, 10))) << "1 is only the start of 10";
+  EXPECT_FALSE(readable(pointedAt(10, 1)));
+  EXPECT_FALSE(readable(pointedAt(100, 101)));
+  EXPECT_FALSE(readable(pointedAt(1000000, 999999)));
+
+  EXPECT_TRUE(readable(replaced(pdf.bytes, "9 0 obj\n", "09 0 obj"))) << "a leading zero";
+  std::string third = replaced(pdf.bytes, "11 0 obj", "11 3 obj");
+  EXPECT_FALSE(readable(third)) << "the entry says generation 0";
+  EXPECT_TRUE(readable(replaced(third, entryOf(11), tenDigits(pdf.offsets[11]) + " 00003 n")));
+  EXPECT_FALSE(readable(replaced(third, entryOf(11), tenDigits(pdf.offsets[11]) + " 00004 n")));
+}
+
+TEST(ClassicChain, EntryDigitsAreReadAsTheCLibraryReadsThem) {
+  PdfBuilder pdf = simplePdf(2);
+  std::string entry = tenDigits(pdf.offsets[2]) + " 00000 n";
+  std::string digits = std::to_string(pdf.offsets[2]);
+  std::string spaced = std::string(10 - digits.size(), ' ') + digits;
+  EXPECT_TRUE(readable(replaced(pdf.bytes, entry, spaced + " 00000 n")));
+  EXPECT_TRUE(readable(replaced(pdf.bytes, entry, spaced + "     0 n")));
+  XrefChain chain = readChain(replaced(pdf.bytes, entry, "-000000009 00000 n"));
+  EXPECT_EQ(chain.table.findNumber(2)->objectP, -1) << "a negative offset names no object";
+  for (char bad : {':', '/', 'a', '\0', '\xb0'}) {
+    for (size_t at : {0u, 3u, 7u, 8u, 9u, 12u}) {
+      std::string damaged = entry;
+      damaged[at] = bad;
+      std::string bytes = replaced(pdf.bytes, entry, damaged);
+      XrefChain damagedChain;
+      MergeResult fault;
+      if (readXrefChain(bytes, damagedChain, fault)) {
+        // Only a cut-short number that still names the object passes.
+        EXPECT_EQ(damagedChain.table.findNumber(2)->objectP, pdf.offsets[2]) << at << bad;
+      } else {
+        EXPECT_EQ(fault.status, 9) << at << bad;
+      }
+    }
+  }
+}
+
+TEST(StreamChain, AnOlderHybridStreamDoesNotReplaceANewerFreeEntry) {
+  PdfBuilder pdf;
+  pdf.addObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.addObject(2, "<< /Type /Pages /Kids [] /Count 0 >>");
+  std::string data = deflateBytes(std::string("\x02\x00\x00\x00\x04\x00\x00", 7));
+  int64_t stmAt = static_cast<int64_t>(pdf.bytes.size());
+  pdf.bytes += "6 0 obj\n<< /Type /XRef /Size 7 /Index [5 1] /W [1 4 2] /Filter /FlateDecode /Length " +
+               std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream\nendobj\n";
+  int64_t older = pdf.classicSection("<< /Size 7 /Root 1 0 R /XRefStm " + std::to_string(stmAt) + " >>");
+  pdf.bytes.insert(pdf.bytes.find("trailer"), "5 1\n0000000000 00000 f \n");
+  pdf.finish(older);
+  int64_t newer = static_cast<int64_t>(pdf.bytes.size());
+  pdf.bytes += "xref\n5 1\n0000000000 00001 f \ntrailer\n<< /Size 7 /Root 1 0 R /Prev " +
+               std::to_string(older) + " >>\n";
+  pdf.finish(newer);
+  XrefChain chain = readChain(pdf.bytes);
+  std::optional<xref_entry> deleted = chain.table.findNumber(5);
+  ASSERT_TRUE(deleted);
+  EXPECT_EQ(deleted->type, EntryType::Free) << "the newer section deleted object 5";
+  EXPECT_EQ(deleted->genNum, 1);
+}
+
+TEST(StreamChain, EntriesBeyondWhatTheTableHoldsAreRefused) {
+  // An offset of 2^40, then a generation of 2^17.
+  for (const std::string& row : {std::string("\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00", 10),
+                                 std::string("\x01\x00\x00\x00\x00\x00\x09\x02\x00\x00", 10)}) {
+    PdfBuilder pdf("%PDF-1.5\n");
+    pdf.addObject(1, "<< /Type /Catalog >>");
+    std::string data = deflateBytes(row);
+    int64_t at = static_cast<int64_t>(pdf.bytes.size());
+    pdf.bytes += "2 0 obj\n<< /Type /XRef /Size 3 /Index [1 1] /W [1 6 3] /Root 1 0 R /Filter /FlateDecode /Length " +
+                 std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream\nendobj\n";
+    pdf.finish(at);
+    XrefChain chain;
+    MergeResult fault;
+    EXPECT_FALSE(readXrefChain(pdf.bytes, chain, fault));
+    EXPECT_NE(fault.message.find("out of range"), std::string::npos) << fault.message;
+  }
 }
