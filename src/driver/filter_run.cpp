@@ -48,22 +48,29 @@ int processJob(int argc, char* argv[], WorkArea& area, bool logToDisk) {
   std::unique_ptr<formJobTicket> ticket = formJobTicket::initWithTicket(options, newCopies);
   const bool ticketComplete = writeTicketFile(area, *ticket);
 
-  if (area.pdfPath() != area.spoolPath() && !writePdfWorkFile(area)) return 1;
-  int mergedFd = area.createWorkFile(area.mergedPath());
-  if (mergedFd < 0)
-    reportLine("ERROR: Unable to open file " + area.mergedPath() + "\n");
-  else
-    close(mergedFd);
+  // With the log off the spooled PDF is a private file of this run, so the
+  // ticket goes straight into it rather than into a copy; with the log on
+  // the administrator keeps the child's PDF and the merged one apart.
+  const bool mergeInPlace = area.pdfPath() == area.spoolPath();
+  if (!mergeInPlace) {
+    if (!writePdfWorkFile(area)) return 1;
+    int mergedFd = area.createWorkFile(area.mergedPath());
+    if (mergedFd < 0)
+      reportLine("ERROR: Unable to open file " + area.mergedPath() + "\n");
+    else
+      close(mergedFd);
+  }
 
   // A partial ticket is never embedded: the job then goes without it.
+  bool ticketAdded = false;
   if (ticketComplete) {
     reportProgress("INFO: Adding the print settings to the job\n");
-    MergeResult merge = mergeTicketIntoPdf(area);
+    MergeResult merge = mergeTicketIntoPdf(area, mergeInPlace, ticketAdded);
     if (!merge.message.empty()) reportLine(merge.message);
     if (merge.status != kMergeOk) return merge.status;
   }
 
-  int pdfFd = openPdfToSend(area);
+  int pdfFd = openPdfToSend(area, mergeInPlace, ticketAdded);
   if (pdfFd < 0) {
     reportLine("ERROR: Unable to open file " + area.spoolPath() + "\n");
     return 1;

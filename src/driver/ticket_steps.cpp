@@ -44,13 +44,19 @@ bool writePdfWorkFile(WorkArea& area) {
 
 // Runs the merge on the work files, from inside their folder: the merge
 // takes paths of at most 99 bytes, and the names alone always fit.
-MergeResult mergeTicketIntoPdf(WorkArea& area) {
+MergeResult mergeTicketIntoPdf(WorkArea& area, bool inPlace, bool& ticketAdded) {
   int previous = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (chdir(area.pathFor("").c_str()) != 0) {
     if (previous >= 0) close(previous);
     return {kMergeInputOpen, "ERROR: Unable to enter the work folder " + area.pathFor("") + "\n"};
   }
-  MergeResult result = insertQFJT(4, {"", "qrl_pdf", "qrl_tempPDF", "qrl_qfjt"});
+  MergeResult result;
+  if (inPlace) {
+    result = appendQFJT("qrl_pdf", "qrl_qfjt", ticketAdded);
+  } else {
+    result = insertQFJT(4, {"", "qrl_pdf", "qrl_tempPDF", "qrl_qfjt"});
+    ticketAdded = false;
+  }
   if (previous >= 0) {
     if (fchdir(previous) != 0) chdir("/");
     close(previous);
@@ -60,7 +66,11 @@ MergeResult mergeTicketIntoPdf(WorkArea& area) {
 
 // Opens the PDF to send: the merged PDF when the merge left one, else the
 // child's PDF with the message that the job goes without its settings.
-int openPdfToSend(const WorkArea& area) {
+int openPdfToSend(const WorkArea& area, bool mergedInPlace, bool ticketAdded) {
+  if (mergedInPlace) {
+    if (!ticketAdded) reportLine("ERROR: Unable to add settings to print job.\n");
+    return open(area.spoolPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  }
   int merged = open(area.mergedPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
   struct stat info;
   if (merged >= 0 && fstat(merged, &info) == 0 && info.st_size > 0) return merged;

@@ -13,9 +13,12 @@ bool writeTicketFile(WorkArea& area, const formJobTicket& ticket);
 // name. Returns false when the copy could not be completed.
 bool writePdfWorkFile(WorkArea& area);
 
-// Runs the merge on the work files.
-MergeResult mergeTicketIntoPdf(WorkArea& area);
+// Runs the merge on the work files. inPlace: the update is appended to the
+// PDF work file itself, and ticketAdded says whether the ticket went in;
+// else the merged PDF is written to its own work file.
+MergeResult mergeTicketIntoPdf(WorkArea& area, bool inPlace, bool& ticketAdded);
 
-// Opens the PDF to send: the merged PDF when the merge left one, else the
-// child's PDF, saying that the job goes without its settings.
-int openPdfToSend(const WorkArea& area);
+// Opens the PDF to send: the PDF merged in place, or the merged PDF when
+// the merge left one; else the child's PDF, saying that the job goes
+// without its settings.
+int openPdfToSend(const WorkArea& area, bool mergedInPlace, bool ticketAdded);

@@ -101,21 +101,36 @@ bool extractTicket(std::string_view pdf, const XrefChain& chain, const CatalogIn
   return true;
 }
 
+// Marks the input's old end, the last bytes of the copy, as a comment line.
+int overwriteOldEnd(int fd, int64_t size) {
+  if (size < static_cast<int64_t>(kEndOverwrite.size())) return 0;
+  ssize_t n = pwrite(fd, kEndOverwrite.data(), kEndOverwrite.size(),
+                     size - static_cast<off_t>(kEndOverwrite.size()));
+  return n == static_cast<ssize_t>(kEndOverwrite.size()) ? 0 : (n < 0 ? errno : EIO);
+}
+
 // Copies the input to the output and marks its old end as a comment line.
 bool copyInput(const RunFiles& files, int64_t size, const std::string& outputPath, MergeResult& fault) {
   int rc = copyFileBytes(files.input, files.output, size);
-  if (rc == 0 && size >= static_cast<int64_t>(kEndOverwrite.size()) &&
-      pwrite(files.output, kEndOverwrite.data(), kEndOverwrite.size(),
-             size - static_cast<off_t>(kEndOverwrite.size())) != static_cast<ssize_t>(kEndOverwrite.size()))
-    rc = errno;
+  if (rc == 0) rc = overwriteOldEnd(files.output, size);
   if (rc != 0)
     return failWith(fault, kMergeOutputOpen, "\nERROR : Unable to write output file: " + outputPath + "\n");
   return true;
 }
 
-// Appends the ticket update to the copied input.
+// What a run does, and with which files.
+struct MergeJob {
+  enum class Mode { extract, combineIntoCopy, combineInPlace } mode = Mode::extract;
+  std::string inputPath;
+  std::string outputPath;   // where the result goes, for messages
+  int extractFd = -1;       // extract: where the ticket bytes go
+};
+
+// Appends the ticket update to the output, which holds the input from its
+// start; in place, the input's old end is marked last, once the update is
+// written after it.
 bool combine(const RunFiles& files, int64_t inputSize, XrefChain& chain, const CatalogInfo& catalog,
-             TicketCrypt crypt, const std::string& outputPath, MergeResult& fault) {
+             TicketCrypt crypt, const MergeJob& job, MergeResult& fault) {
   struct stat ticketStatus {};
   if (fstat(files.ticket, &ticketStatus) != 0)
     return failWith(fault, kMergeTicketOpen, "\nERROR : Unable to open QJTF file\n");
@@ -136,25 +151,28 @@ bool combine(const RunFiles& files, int64_t inputSize, XrefChain& chain, const C
   plan.ticketSize = ticketStatus.st_size;
   OutputFile out(files.output, inputSize);
   if (!writeUpdate(out, chain, plan, fault)) return false;
-  if (!out.flush())
-    return failWith(fault, kMergeOutputOpen, "\nERROR : Unable to write output file: " + outputPath + "\n");
+  bool written = out.flush();
+  if (written && job.mode == MergeJob::Mode::combineInPlace)
+    written = overwriteOldEnd(files.output, inputSize) == 0;
+  if (!written)
+    return failWith(fault, kMergeOutputOpen, "\nERROR : Unable to write output file: " + job.outputPath + "\n");
   return true;
 }
 
-// Leaves the output empty: the caller sends the input without a ticket.
-MergeResult skipTicket(const RunFiles& files, const std::string& inputPath, const std::string& why) {
-  if (ftruncate(files.output, 0) != 0) {
+// Leaves the job without a ticket: a copy is emptied, so that the caller
+// sends the input; a file merged in place stays as it was.
+MergeResult skipTicket(const RunFiles& files, const MergeJob& job, const std::string& why) {
+  if (job.mode == MergeJob::Mode::combineIntoCopy && ftruncate(files.output, 0) != 0) {
     return {kMergeOutputOpen, "\nERROR : Unable to write output file\n"};
   }
-  return {kMergeOk, "\nError: No job ticket added to " + inputPath + ": " + why + ".\n"};
+  return {kMergeOk, "\nError: No job ticket added to " + job.inputPath + ": " + why + ".\n"};
 }
 
-// The whole run after the argument count check.
-MergeResult run(int argumentCount, const std::vector<std::string>& argumentValue, int standardOutput) {
+// Everything after the files are open: reading, then extracting or
+// combining. ticketAdded tells whether a combine added the ticket.
+MergeResult mergeOpenFiles(const RunFiles& files, const MergeJob& job, bool& ticketAdded) {
   MergeResult fault;
-  RunFiles files;
-  if (!openFiles(argumentCount, argumentValue, files, fault)) return fault;
-  const std::string& inputPath = argumentValue[1];
+  ticketAdded = false;
   struct stat status {};
   MappedFile mapping;
   if (fstat(files.input, &status) != 0 || status.st_size <= 0 ||
@@ -167,25 +185,61 @@ MergeResult run(int argumentCount, const std::vector<std::string>& argumentValue
   TicketCrypt crypt = TicketCrypt::None;
   if (!readXrefChain(pdf, chain, fault, &mapping) || !ticketCryptFor(pdf, chain, crypt, fault))
     return fault;
-  bool combineMode = argumentCount == 4;
+  bool combineMode = job.mode != MergeJob::Mode::extract;
   if (combineMode && crypt == TicketCrypt::Impossible)
-    return skipTicket(files, inputPath, "its encryption has no Identity crypt filter for a readable ticket");
-  if (combineMode && !copyInput(files, status.st_size, argumentValue[2], fault)) return fault;
+    return skipTicket(files, job, "its encryption has no Identity crypt filter for a readable ticket");
+  if (job.mode == MergeJob::Mode::combineIntoCopy && !copyInput(files, status.st_size, job.outputPath, fault))
+    return fault;
   CatalogInfo catalog;
   bool encrypted = crypt != TicketCrypt::None;
   if (!findCatalog(pdf, chain, !encrypted, catalog, fault)) return fault;
   if (catalog.inObjectStream && encrypted) {
-    if (combineMode) return skipTicket(files, inputPath, "its catalog is in an encrypted object stream");
+    if (combineMode) return skipTicket(files, job, "its catalog is in an encrypted object stream");
     malformed(fault, "catalog inside an encrypted object stream", pdf.size());
     return fault;
   }
   findTicketKey(chain, catalog);
   if (!combineMode) {
-    extractTicket(pdf, chain, catalog, inputPath, argumentCount == 3 ? files.output : standardOutput, fault);
+    extractTicket(pdf, chain, catalog, job.inputPath, job.extractFd, fault);
     return fault;
   }
-  combine(files, status.st_size, chain, catalog, crypt, argumentValue[2], fault);
+  ticketAdded = combine(files, status.st_size, chain, catalog, crypt, job, fault);
   return fault;
+}
+
+// The whole run of the command line after the argument count check.
+MergeResult run(int argumentCount, const std::vector<std::string>& argumentValue, int standardOutput) {
+  MergeResult fault;
+  RunFiles files;
+  if (!openFiles(argumentCount, argumentValue, files, fault)) return fault;
+  MergeJob job;
+  job.mode = argumentCount == 4 ? MergeJob::Mode::combineIntoCopy : MergeJob::Mode::extract;
+  job.inputPath = argumentValue[1];
+  if (argumentCount >= 3) job.outputPath = argumentValue[2];
+  job.extractFd = argumentCount == 3 ? files.output : standardOutput;
+  bool ticketAdded = false;
+  return mergeOpenFiles(files, job, ticketAdded);
+}
+
+// Opens the PDF twice, to map it and to write after its end, and the ticket.
+bool openInPlaceFiles(const std::string& pdfPath, const std::string& ticketPath, RunFiles& files,
+                      MergeResult& fault) {
+  if (pdfPath.size() > kMaxPathLength)
+    return failWith(fault, kMergeInputOpen, "\nERROR : Input file path longer than 99 bytes: " + pdfPath + "\n");
+  files.input = open(pdfPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (files.input < 0)
+    return failWith(fault, kMergeInputOpen, "\nERROR : Unable to open input file: " + pdfPath + "\n");
+  files.output = open(pdfPath.c_str(), O_WRONLY | O_CLOEXEC);
+  struct stat status {};
+  if (files.output < 0 || fstat(files.output, &status) != 0 ||
+      lseek(files.output, status.st_size, SEEK_SET) < 0)
+    return failWith(fault, kMergeOutputOpen, "\nERROR : Unable to open output file: " + pdfPath + "\n");
+  if (ticketPath.size() > kMaxPathLength)
+    return failWith(fault, kMergeTicketOpen, "\nERROR : QJTF file path longer than 99 bytes: " + ticketPath + "\n");
+  files.ticket = open(ticketPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (files.ticket < 0)
+    return failWith(fault, kMergeTicketOpen, "\nERROR : Unable to open QJTF file: " + ticketPath + "\n");
+  return true;
 }
 
 }  // namespace
@@ -199,6 +253,23 @@ MergeResult insertQFJT(int argumentCount, const std::vector<std::string>& argume
     return usage(program);
   try {
     return run(argumentCount, argumentValue, standardOutput);
+  } catch (const std::bad_alloc&) {
+    return {kMergeNoMemory, "failed to realloc xrefTable. exiting. \n"};
+  }
+}
+
+// The combine run on one file, which the update is appended to.
+MergeResult appendQFJT(const std::string& pdfPath, const std::string& ticketPath, bool& ticketAdded) {
+  ticketAdded = false;
+  try {
+    MergeResult fault;
+    RunFiles files;
+    if (!openInPlaceFiles(pdfPath, ticketPath, files, fault)) return fault;
+    MergeJob job;
+    job.mode = MergeJob::Mode::combineInPlace;
+    job.inputPath = pdfPath;
+    job.outputPath = pdfPath;
+    return mergeOpenFiles(files, job, ticketAdded);
   } catch (const std::bad_alloc&) {
     return {kMergeNoMemory, "failed to realloc xrefTable. exiting. \n"};
   }

@@ -56,3 +56,11 @@ struct MergeResult {
 // standard error.
 MergeResult insertQFJT(int argumentCount, const std::vector<std::string>& argumentValue,
                        int standardOutput = STDOUT_FILENO);
+
+// The combine run for a caller whose PDF is its own work file: the update
+// is appended to the file at pdfPath itself, which spares copying the
+// whole PDF. The file then holds exactly what combine mode would have
+// written to its output. Statuses and messages are those of combine mode;
+// ticketAdded says whether the ticket went in. When it did not, the file
+// is unchanged unless the status is a failure.
+MergeResult appendQFJT(const std::string& pdfPath, const std::string& ticketPath, bool& ticketAdded);

@@ -223,7 +223,7 @@ bool readXrefStream(std::string_view pdf, size_t offset, XrefChain& chain, Trail
     if (!checkRange(index[k], index[k + 1], dict.start, fault)) return false;
     if (static_cast<uint64_t>(index[k + 1]) > rows - row)
       return malformed(fault, "cross-reference stream shorter than its /Index", stream.dataStart);
-    chain.table.expect(static_cast<size_t>(index[k] + index[k + 1]));
+    chain.table.expect(static_cast<size_t>(index[k]), static_cast<size_t>(index[k + 1]));
     chain.objectReads.expectEntries(static_cast<size_t>(index[k + 1]));
     if (index[k + 1] > 0)
       chain.maxObjNum = std::max(chain.maxObjNum, static_cast<int32_t>(index[k] + index[k + 1] - 1));
@@ -345,7 +345,7 @@ bool readClassicTable(std::string_view pdf, size_t offset, XrefChain& chain, Tra
     pos = findNextLine(pdf, p);
     if (pos == kNotFound || static_cast<uint64_t>(*count) > (pdf.size() - pos) / kClassicEntrySize)
       return malformed(fault, "cross-reference subsection runs past the end of the file", headerAt);
-    chain.table.expect(static_cast<size_t>(*first + *count));
+    chain.table.expect(static_cast<size_t>(*first), static_cast<size_t>(*count));
     chain.objectReads.expectEntries(static_cast<size_t>(*count));
     if (*count > 0) chain.maxObjNum = std::max(chain.maxObjNum, static_cast<int32_t>(*first + *count - 1));
     unsigned section = static_cast<unsigned>(chain.trailer.size());
@@ -413,6 +413,15 @@ bool readSection(std::string_view pdf, int64_t offset, XrefChain& chain, MergeRe
   return true;
 }
 
+// Says how many objects the newest trailer counts, so that the older
+// sections of an updated file find their slots in large pages too. The
+// count is only believed as far as the file could list that many entries.
+void expectNewestSize(std::string_view pdf, XrefChain& chain) {
+  int64_t size = 0;
+  if (!asInteger(dictGet(chain.trailer.front().dict, "Size"), 0, kMaxObjectNumber + 1, size)) return;
+  chain.table.expect(0, std::min(static_cast<size_t>(size), pdf.size() / kClassicEntrySize));
+}
+
 }  // namespace
 
 // Follows the chain from "startxref" through every /Prev.
@@ -427,6 +436,7 @@ bool readXrefChain(std::string_view pdf, XrefChain& chain, MergeResult& fault,
     if (!readSection(pdf, offset, chain, fault)) return false;
     const PdfValue* prev = dictGet(chain.trailer.back().dict, "Prev");
     if (prev == nullptr) return true;
+    if (chain.trailer.size() == 1) expectNewestSize(pdf, chain);
     if (!asInteger(prev, 0, INT64_MAX, offset))
       return malformed(fault, "trailer /Prev is not an offset", pdf.size());
   }

@@ -1,6 +1,7 @@
 #include "xref_table.h"
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <new>
@@ -21,9 +22,7 @@ XrefTable::~XrefTable() {
 
 // Takes other's slots.
 XrefTable::XrefTable(XrefTable&& other) noexcept
-    : slots(std::exchange(other.slots, nullptr)),
-      count(std::exchange(other.count, 0)),
-      largeBytes(std::exchange(other.largeBytes, 0)) {}
+    : slots(std::exchange(other.slots, nullptr)), count(std::exchange(other.count, 0)) {}
 
 // Gives up its own slots and takes other's.
 XrefTable& XrefTable::operator=(XrefTable&& other) noexcept {
@@ -31,7 +30,6 @@ XrefTable& XrefTable::operator=(XrefTable&& other) noexcept {
     if (slots != nullptr) munmap(slots, kSlotBytes);
     slots = std::exchange(other.slots, nullptr);
     count = std::exchange(other.count, 0);
-    largeBytes = std::exchange(other.largeBytes, 0);
   }
   return *this;
 }
@@ -44,13 +42,15 @@ void XrefTable::mapSlots() {
   slots = static_cast<uint64_t*>(p);
 }
 
-// Large pages for the slots of object numbers below objNumEnd.
-void XrefTable::expect(size_t objNumEnd) {
-  size_t bytes = std::min(objNumEnd, static_cast<size_t>(kMaxObjectNumber) + 1) * sizeof(uint64_t);
-  if (objNumEnd < kLargeTable || bytes <= largeBytes) return;
+// Large pages for the slots of a long run of entries.
+void XrefTable::expect(size_t first, size_t entries) {
+  constexpr size_t kSlots = static_cast<size_t>(kMaxObjectNumber) + 1;
+  if (entries < kLargeTable || first >= kSlots) return;
   if (slots == nullptr) mapSlots();
-  madvise(slots, bytes, MADV_HUGEPAGE);
-  largeBytes = bytes;
+  static const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+  size_t from = first * sizeof(uint64_t) / page * page;
+  size_t to = std::min(kSlots, first + entries) * sizeof(uint64_t);
+  madvise(reinterpret_cast<char*>(slots) + from, to - from, MADV_HUGEPAGE);
 }
 
 // The full entry back; an in-use entry with a positive offset has its

@@ -59,9 +59,10 @@ class XrefTable {
     count += slot == 0 ? 1 : 0;
     slot = pack(entry, section);
   }
-  // Says that object numbers up to objNumEnd come: a large table is then
-  // laid out in large pages, which costs far fewer page faults.
-  void expect(size_t objNumEnd);
+  // Says that the count entries from object number first on come: the
+  // slots of a long run of entries are then laid out in large pages, which
+  // costs far fewer page faults.
+  void expect(size_t first, size_t count);
   // Number of entries held.
   size_t size() const { return count; }
 
@@ -90,5 +91,4 @@ class XrefTable {
 
   uint64_t* slots = nullptr;
   size_t count = 0;
-  size_t largeBytes = 0;  // the start of the slots laid out in large pages
 };

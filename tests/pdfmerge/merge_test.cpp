@@ -295,3 +295,47 @@ TEST_F(MergeTest, ExtractNeedsAStreamKeywordAndMayFindNoEnd) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(readWhole(out), "");
 }
+
+TEST_F(MergeTest, InPlaceGivesTheFileTheCombinedBytes) {
+  PdfBuilder stream("%PDF-1.5\n");
+  stream.addObject(1, "<< /Type /Catalog >>");
+  stream.finish(stream.streamSection(2, " /Root 1 0 R /ID [<01><02>]", 2));
+  PdfBuilder rc4;
+  rc4.addObject(1, "<< /Type /Catalog >>");
+  rc4.finish(rc4.classicSection("<< /Size 2 /Root 1 0 R /Encrypt << /Filter /Standard /V 2 >> /ID [<a><b>] >>"));
+  PdfBuilder aes;
+  aes.addObject(1, "<< /Type /Catalog >>");
+  aes.addObject(2, "<< /Filter /Standard /V 5 /R 6 >>");
+  aes.finish(aes.classicSection("<< /Size 3 /Root 1 0 R /Encrypt 2 0 R /ID [<a><b>] >>"));
+  PdfBuilder noRoot;
+  noRoot.addObject(1, "<< >>");
+  noRoot.finish(noRoot.classicSection("<< /Size 2 >>"));
+  std::string second = merge(catalogTwelve().bytes);
+
+  for (const std::string& input : {catalogTwelve().bytes, second, stream.bytes, rc4.bytes, aes.bytes,
+                                   noRoot.bytes, std::string("%PDF-1.4\nno cross-reference\n")}) {
+    writeWhole(in, input);
+    MergeResult copied = mergeTicket(in, out, ticket);
+    writeWhole(in, input);
+    bool added = false;
+    MergeResult appended = appendQFJT(in, ticket, added);
+    EXPECT_EQ(appended.status, copied.status);
+    EXPECT_EQ(appended.message, copied.message);
+    if (copied.status == 0 && !readWhole(out).empty()) {
+      EXPECT_TRUE(added);
+      EXPECT_EQ(readWhole(in), readWhole(out));
+    } else {
+      EXPECT_FALSE(added);
+      EXPECT_EQ(readWhole(in), input) << "nothing is written before every check has passed";
+    }
+  }
+
+  bool added = true;
+  MergeResult missing = appendQFJT(folder / "none.pdf", ticket, added);
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_FALSE(added);
+  writeWhole(in, catalogTwelve().bytes);
+  EXPECT_EQ(appendQFJT(in, folder / "none.xml", added).status, 3);
+  EXPECT_EQ(readWhole(in), catalogTwelve().bytes);
+  EXPECT_EQ(appendQFJT(folder / std::string(100, 'a'), ticket, added).status, 2);
+}
