@@ -50,16 +50,27 @@ cairo_font_face_t* faceForFile(const fontFile& file) {
 
 std::unique_ptr<greyCanvas> greyCanvas::createOver(uint8_t* pixels, int width, int height) {
   if (!pixels || width <= 0 || height <= 0) return nullptr;
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, width);
+  if (stride <= 0) return nullptr;
+  PixelMemory memory = allocatePixelMemory(static_cast<size_t>(stride) * static_cast<size_t>(height));
+  if (!memory) return nullptr;
+  cairo_surface_t* surface =
+      cairo_image_surface_create_for_data(memory.get(), CAIRO_FORMAT_RGB24, width, height, stride);
   if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(surface);
     return nullptr;
   }
-  return std::unique_ptr<greyCanvas>(new greyCanvas(pixels, width, height, surface));
+  return std::unique_ptr<greyCanvas>(new greyCanvas(pixels, width, height, std::move(memory), surface));
 }
 
-greyCanvas::greyCanvas(uint8_t* pixels, int width, int height, cairo_surface_t* surface)
-    : pixels(pixels), width(width), height(height), surface(surface), cr(cairo_create(surface)) {
+greyCanvas::greyCanvas(uint8_t* pixels, int width, int height, PixelMemory memory,
+                       cairo_surface_t* surface)
+    : pixels(pixels),
+      width(width),
+      height(height),
+      surfaceMemory(std::move(memory)),
+      surface(surface),
+      cr(cairo_create(surface)) {
   unsigned char* data = cairo_image_surface_get_data(surface);
   int stride = cairo_image_surface_get_stride(surface);
   for (int row = 0; row < height; ++row) {

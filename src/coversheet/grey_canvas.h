@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "pixel_memory.h"
+
 typedef struct _cairo cairo_t;
 typedef struct _cairo_surface cairo_surface_t;
 typedef struct _cairo_font_face cairo_font_face_t;
@@ -56,13 +58,14 @@ class greyCanvas {
   void fillPath(std::span<const textPoint> points);
 
  private:
-  greyCanvas(uint8_t* pixels, int width, int height, cairo_surface_t* surface);
+  greyCanvas(uint8_t* pixels, int width, int height, PixelMemory memory, cairo_surface_t* surface);
   double deviceY(float y) const { return height - static_cast<double>(y); }
   void copyToPixels(double x1, double y1, double x2, double y2);
 
   uint8_t* pixels;
   int width;
   int height;
+  PixelMemory surfaceMemory;  // cairo's pixels; outlives the surface
   cairo_surface_t* surface;
   cairo_t* cr;
   struct loadedFont {

@@ -43,7 +43,7 @@ greyscaleCoverSheet::greyscaleCoverSheet(int width, int height,
       bytesPerRow(width),
       lines(height) {
   size_t size = static_cast<size_t>(width) * static_cast<size_t>(height);
-  pixels.reset(new (std::nothrow) uint8_t[size]);
+  pixels = allocatePixelMemory(size);
   if (!pixels) return;
   std::memset(pixels.get(), 0xFF, size);
   canvas = greyCanvas::createOver(pixels.get(), width, height);

@@ -12,6 +12,7 @@
 
 #include "argument_store.h"
 #include "grey_canvas.h"
+#include "pixel_memory.h"
 #include "resource_folder.h"
 #include "trans_dictionary.h"
 
@@ -72,7 +73,7 @@ class greyscaleCoverSheet {
   void showLabelAt(std::string_view key, textPoint at);
 
   std::shared_ptr<transDictionary> strings;
-  std::unique_ptr<uint8_t[]> pixels;
+  PixelMemory pixels;
   std::unique_ptr<greyCanvas> canvas;
   std::string imageHeader;
   int bytesPerRow;
