@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <new>
+
 #include "catalog.h"
 #include "mapped_file.h"
 #include "object_reader.h"
@@ -38,9 +40,19 @@ std::optional<int64_t> countPagesIn(std::string_view pdf, const MappedFile* file
   return count;
 }
 
+// countPagesIn, with no count when memory runs out: the count is only for
+// CUPS' accounting, and the job must go on without it.
+std::optional<int64_t> countPagesOrNothing(std::string_view pdf, const MappedFile* file) {
+  try {
+    return countPagesIn(pdf, file);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
-std::optional<int64_t> countPages(std::string_view pdf) { return countPagesIn(pdf, nullptr); }
+std::optional<int64_t> countPages(std::string_view pdf) { return countPagesOrNothing(pdf, nullptr); }
 
 std::optional<int64_t> countPagesInFile(const std::string& path) {
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -49,7 +61,7 @@ std::optional<int64_t> countPagesInFile(const std::string& path) {
   MappedFile file;
   std::optional<int64_t> pages;
   if (fstat(fd, &info) == 0 && file.map(fd, static_cast<size_t>(info.st_size)))
-    pages = countPagesIn(file.bytes(), &file);
+    pages = countPagesOrNothing(file.bytes(), &file);
   close(fd);
   return pages;
 }
