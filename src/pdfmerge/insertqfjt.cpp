@@ -46,15 +46,30 @@ MergeResult usage(const std::string& program) {
               " <infile>                          -- extract job ticket to stdout\n\n"};
 }
 
+// Opens the input for reading, refusing a path that would not fit.
+bool openInput(const std::string& path, RunFiles& files, MergeResult& fault) {
+  if (path.size() > kMaxPathLength)
+    return failWith(fault, kMergeInputOpen, "\nERROR : Input file path longer than 99 bytes: " + path + "\n");
+  files.input = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (files.input < 0)
+    return failWith(fault, kMergeInputOpen, "\nERROR : Unable to open input file: " + path + "\n");
+  return true;
+}
+
+// Opens the ticket file, refusing a path that would not fit.
+bool openTicket(const std::string& path, RunFiles& files, MergeResult& fault) {
+  if (path.size() > kMaxPathLength)
+    return failWith(fault, kMergeTicketOpen, "\nERROR : QJTF file path longer than 99 bytes: " + path + "\n");
+  files.ticket = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (files.ticket < 0)
+    return failWith(fault, kMergeTicketOpen, "\nERROR : Unable to open QJTF file: " + path + "\n");
+  return true;
+}
+
 // Opens the input, the output and the ticket file, in that order.
 bool openFiles(int argumentCount, const std::vector<std::string>& argumentValue, RunFiles& files,
                MergeResult& fault) {
-  const std::string& input = argumentValue[1];
-  if (input.size() > kMaxPathLength)
-    return failWith(fault, kMergeInputOpen, "\nERROR : Input file path longer than 99 bytes: " + input + "\n");
-  files.input = open(input.c_str(), O_RDONLY | O_CLOEXEC);
-  if (files.input < 0)
-    return failWith(fault, kMergeInputOpen, "\nERROR : Unable to open input file: " + input + "\n");
+  if (!openInput(argumentValue[1], files, fault)) return false;
   if (argumentCount >= 3) {
     const std::string& output = argumentValue[2];
     if (output.size() > kMaxPathLength)
@@ -71,15 +86,7 @@ bool openFiles(int argumentCount, const std::vector<std::string>& argumentValue,
     if (S_ISREG(out.st_mode) && out.st_size > 0 && ftruncate(files.output, 0) != 0)
       return failWith(fault, kMergeOutputOpen, "\nERROR : Unable to open output file: " + output + "\n");
   }
-  if (argumentCount == 4) {
-    const std::string& ticket = argumentValue[3];
-    if (ticket.size() > kMaxPathLength)
-      return failWith(fault, kMergeTicketOpen, "\nERROR : QJTF file path longer than 99 bytes: " + ticket + "\n");
-    files.ticket = open(ticket.c_str(), O_RDONLY | O_CLOEXEC);
-    if (files.ticket < 0)
-      return failWith(fault, kMergeTicketOpen, "\nERROR : Unable to open QJTF file: " + ticket + "\n");
-  }
-  return true;
+  return argumentCount != 4 || openTicket(argumentValue[3], files, fault);
 }
 
 // Writes the embedded ticket's stream data to fd.
@@ -224,22 +231,13 @@ MergeResult run(int argumentCount, const std::vector<std::string>& argumentValue
 // Opens the PDF twice, to map it and to write after its end, and the ticket.
 bool openInPlaceFiles(const std::string& pdfPath, const std::string& ticketPath, RunFiles& files,
                       MergeResult& fault) {
-  if (pdfPath.size() > kMaxPathLength)
-    return failWith(fault, kMergeInputOpen, "\nERROR : Input file path longer than 99 bytes: " + pdfPath + "\n");
-  files.input = open(pdfPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (files.input < 0)
-    return failWith(fault, kMergeInputOpen, "\nERROR : Unable to open input file: " + pdfPath + "\n");
+  if (!openInput(pdfPath, files, fault)) return false;
   files.output = open(pdfPath.c_str(), O_WRONLY | O_CLOEXEC);
   struct stat status {};
   if (files.output < 0 || fstat(files.output, &status) != 0 ||
       lseek(files.output, status.st_size, SEEK_SET) < 0)
     return failWith(fault, kMergeOutputOpen, "\nERROR : Unable to open output file: " + pdfPath + "\n");
-  if (ticketPath.size() > kMaxPathLength)
-    return failWith(fault, kMergeTicketOpen, "\nERROR : QJTF file path longer than 99 bytes: " + ticketPath + "\n");
-  files.ticket = open(ticketPath.c_str(), O_RDONLY | O_CLOEXEC);
-  if (files.ticket < 0)
-    return failWith(fault, kMergeTicketOpen, "\nERROR : Unable to open QJTF file: " + ticketPath + "\n");
-  return true;
+  return openTicket(ticketPath, files, fault);
 }
 
 }  // namespace
