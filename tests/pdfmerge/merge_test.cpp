@@ -14,12 +14,6 @@ namespace {
 
 const std::string kTicket = "<?xml version=\"1.0\"?>\r\n<ticket a=\"1\">\n  <x/>\n</ticket>";
 
-// Ten-digit zero-padded decimal.
-std::string ten(int64_t n) {
-  std::string text = std::to_string(n);
-  return std::string(10 - text.size(), '0') + text;
-}
-
 // Objects 1..13 with the catalog as object 12, one classic section.
 PdfBuilder catalogTwelve(const std::string& trailer = "<< /Size 14 /Root 12 0 R >>") {
   PdfBuilder pdf;
@@ -79,7 +73,7 @@ TEST_F(MergeTest, FirstMergeIntoCatalogTwelve) {
   int64_t ticketAt = expected.size();
   expected += ticketObject(14);
   int64_t xrefAt = expected.size();
-  expected += "xref\n12 1\n" + ten(rootAt) + " 00000 n \n14 1\n" + ten(ticketAt) + " 00000 n \n";
+  expected += "xref\n12 1\n" + tenDigits(rootAt) + " 00000 n \n14 1\n" + tenDigits(ticketAt) + " 00000 n \n";
   expected += "trailer\n<< /Size 15\n/Root 12 0 R\n/Prev " + std::to_string(startxref) + " >>\n";
   expected += "startxref\n" + std::to_string(xrefAt) + "\n%%EOF\n";
   EXPECT_EQ(merge(pdf.bytes), expected);
@@ -92,7 +86,7 @@ TEST_F(MergeTest, SecondMergeReusesTheTicketNumber) {
   int64_t ticketAt = expected.size();
   expected += ticketObject(14);
   int64_t xrefAt = expected.size();
-  expected += "xref\n14 1\n" + ten(ticketAt) + " 00000 n \n";
+  expected += "xref\n14 1\n" + tenDigits(ticketAt) + " 00000 n \n";
   expected += "trailer\n<< /Size 15\n/Root 12 0 R\n/Prev " + std::to_string(firstXref) + " >>\n";
   expected += "startxref\n" + std::to_string(xrefAt) + "\n%%EOF\n";
   EXPECT_EQ(merge(first), expected);

@@ -12,13 +12,6 @@
 
 namespace {
 
-// Ten-digit zero-padded decimal.
-std::string tenDigits(int64_t n) {
-  char text[32];
-  snprintf(text, sizeof text, "%010lld", static_cast<long long>(n));
-  return text;
-}
-
 // PNG-encodes rows of width bytes with one filter type.
 std::string pngEncode(const std::string& raw, size_t width, int type) {
   std::string out;
@@ -41,6 +34,12 @@ std::string pngEncode(const std::string& raw, size_t width, int type) {
 }
 
 }  // namespace
+
+std::string tenDigits(int64_t n) {
+  char text[32];
+  snprintf(text, sizeof text, "%010lld", static_cast<long long>(n));
+  return text;
+}
 
 PdfBuilder::PdfBuilder(std::string header) : bytes(std::move(header)) {}
 

@@ -36,6 +36,9 @@ class PdfBuilder {
   bool firstSection = true;
 };
 
+// An offset as a classic table writes it: ten digits, zero-padded.
+std::string tenDigits(int64_t n);
+
 // zlib compression of data.
 std::string deflateBytes(const std::string& data);
 

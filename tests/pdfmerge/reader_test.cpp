@@ -35,6 +35,21 @@ PdfBuilder simplePdf(int count, const std::string& trailerExtra = "") {
   return pdf;
 }
 
+// A hybrid section: catalog 1, pages 2, a classic table whose free entry 5
+// is a placeholder, and the /XRefStm stream 6 that puts object 5 in object
+// stream 4. Gives the section's offset.
+int64_t hybridSection(PdfBuilder& pdf) {
+  pdf.addObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
+  pdf.addObject(2, "<< /Type /Pages /Kids [] /Count 0 >>");
+  std::string data = deflateBytes(std::string("\x02\x00\x00\x00\x04\x00\x00", 7));
+  int64_t stmAt = static_cast<int64_t>(pdf.bytes.size());
+  pdf.bytes += "6 0 obj\n<< /Type /XRef /Size 7 /Index [5 1] /W [1 4 2] /Filter /FlateDecode /Length " +
+               std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream\nendobj\n";
+  int64_t xref = pdf.classicSection("<< /Size 7 /Root 1 0 R /XRefStm " + std::to_string(stmAt) + " >>");
+  pdf.bytes.insert(pdf.bytes.find("trailer"), "5 1\n0000000000 00000 f \n");
+  return xref;
+}
+
 }  // namespace
 
 TEST(ByteRoutines, FindstrSearchesPastNulAndStopsAtTheEnd) {
@@ -182,16 +197,7 @@ TEST(StreamChain, EveryPngRowTypeAndPlainData) {
 
 TEST(StreamChain, HybridSectionTakesCompressedEntriesOverFreePlaceholders) {
   PdfBuilder pdf;
-  pdf.addObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  pdf.addObject(2, "<< /Type /Pages /Kids [] /Count 0 >>");
-  std::string rows = std::string("\x02\x00\x00\x00\x04\x00\x00", 7);
-  std::string data = deflateBytes(rows);
-  int64_t stmAt = static_cast<int64_t>(pdf.bytes.size());
-  pdf.bytes += "6 0 obj\n<< /Type /XRef /Size 7 /Index [5 1] /W [1 4 2] /Filter /FlateDecode /Length " +
-               std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream\nendobj\n";
-  int64_t xref = pdf.classicSection("<< /Size 7 /Root 1 0 R /XRefStm " + std::to_string(stmAt) + " >>");
-  pdf.bytes.insert(pdf.bytes.find("trailer"), "5 1\n0000000000 00000 f \n");
-  pdf.finish(xref);
+  pdf.finish(hybridSection(pdf));
   XrefChain chain = readChain(pdf.bytes);
   std::optional<xref_entry> hidden = chain.table.findNumber(5);
   ASSERT_TRUE(hidden);
@@ -286,12 +292,6 @@ TEST(ReaderBounds, MalformedFilesAreReadSafely) {
 }
 
 namespace {
-
-// An entry's offset as a classic table writes it.
-std::string tenDigits(int64_t n) {
-  std::string digits = std::to_string(n);
-  return std::string(10 - digits.size(), '0') + digits;
-}
 
 // bytes with the first copy of from replaced by to.
 std::string replaced(std::string bytes, const std::string& from, const std::string& to) {
@@ -416,14 +416,7 @@ TEST(ClassicChain, EntryDigitsAreReadAsTheCLibraryReadsThem) {
 
 TEST(StreamChain, AnOlderHybridStreamDoesNotReplaceANewerFreeEntry) {
   PdfBuilder pdf;
-  pdf.addObject(1, "<< /Type /Catalog /Pages 2 0 R >>");
-  pdf.addObject(2, "<< /Type /Pages /Kids [] /Count 0 >>");
-  std::string data = deflateBytes(std::string("\x02\x00\x00\x00\x04\x00\x00", 7));
-  int64_t stmAt = static_cast<int64_t>(pdf.bytes.size());
-  pdf.bytes += "6 0 obj\n<< /Type /XRef /Size 7 /Index [5 1] /W [1 4 2] /Filter /FlateDecode /Length " +
-               std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream\nendobj\n";
-  int64_t older = pdf.classicSection("<< /Size 7 /Root 1 0 R /XRefStm " + std::to_string(stmAt) + " >>");
-  pdf.bytes.insert(pdf.bytes.find("trailer"), "5 1\n0000000000 00000 f \n");
+  int64_t older = hybridSection(pdf);
   pdf.finish(older);
   int64_t newer = static_cast<int64_t>(pdf.bytes.size());
   pdf.bytes += "xref\n5 1\n0000000000 00001 f \ntrailer\n<< /Size 7 /Root 1 0 R /Prev " +
