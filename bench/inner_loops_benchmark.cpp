@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "insertqfjt.h"
 #include "postscript_image.h"
 #include "xref_reader.h"
 

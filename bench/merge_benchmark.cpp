@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "insertqfjt.h"
+#include "ticket_merge.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ BigPdf& bigPdf(bool withStream) {
 void BM_MergeMillionObjects(benchmark::State& state) {
   BigPdf& pdf = bigPdf(state.range(0) == 1);
   for (auto _ : state) {
-    MergeResult result = insertQFJT(4, {"insertqfjt", pdf.input, pdf.output, pdf.ticket});
+    MergeResult result = mergeTicket(MergeRequest::combine(pdf.input, pdf.output, pdf.ticket));
     if (result.status != 0) state.SkipWithError(result.message.c_str());
   }
 }

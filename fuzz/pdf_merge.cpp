@@ -1,8 +1,8 @@
 // Any bytes as the job's PDF through the merge and the page count. Whatever
 // the bytes, the merge either fails with a message or writes a file that
 // begins with the input (but for the last bytes that the update overwrites)
-// and gives the ticket back whole; nothing
-// is read outside the input.
+// and gives the ticket back whole; the update handed back alone makes the
+// same file; nothing is read outside the input.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "insertqfjt.h"
 #include "page_count.h"
+#include "ticket_merge.h"
 
 namespace {
 
@@ -45,8 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view pdf(reinterpret_cast<const char*>(data), size);
   countPages(pdf);
 
-  MemoryFile input(pdf), ticket(kTicket), output("");
-  MergeResult merged = insertQFJT(4, {"", input.path(), output.path(), ticket.path()});
+  MemoryFile input(pdf), output("");
+  MergeResult merged = mergeTicket(
+      MergeRequest::combine(input.path(), output.path(), "").withTicketBytes(std::string(kTicket)));
+  MergeResult alone =
+      mergeTicket(MergeRequest::updateOnly(input.path(), "").withTicketBytes(std::string(kTicket)));
+  require(alone.status == merged.status && alone.ticketAdded == merged.ticketAdded);
   if (merged.status != kMergeOk) {
     require(!merged.message.empty());
     return 0;
@@ -59,9 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t overwritten = std::min<size_t>(size, 5);
   require(std::string_view(written).substr(0, size - overwritten) ==
           pdf.substr(0, size - overwritten));
+  require(std::string(pdf.substr(0, static_cast<size_t>(alone.keptInputBytes))) + alone.update == written);
 
   MemoryFile merged_file(written), extracted("");
-  MergeResult back = insertQFJT(3, {"", merged_file.path(), extracted.path()});
+  MergeResult back = mergeTicket(MergeRequest::extract(merged_file.path(), extracted.path()));
   // A file that had all 19 sections a reader takes gets its 20th here.
   if (back.message.find("Too many trailers: 20") != std::string::npos) return 0;
   require(back.status == kMergeOk);

@@ -1,6 +1,5 @@
 #include "child_filter.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <unistd.h>
@@ -30,9 +29,6 @@ std::vector<std::string> childFilterCandidates() {
 }
 
 namespace {
-
-// The child's pipe: as large as an unprivileged process may make it.
-constexpr int kPipeSize = 1 << 20;
 
 // Spawns path with its standard output on outputFd. Returns the pid, or -1
 // with the spawn error in error.
@@ -68,28 +64,17 @@ pid_t spawnWithOutput(const std::string& path, const std::vector<std::string>& a
 }  // namespace
 
 std::optional<ChildFilter> startChildFilter(const std::vector<std::string>& candidates,
-                                            const std::vector<std::string>& args,
+                                            const std::vector<std::string>& args, int outputFd,
                                             std::string& error) {
-  int pipeFds[2];
-  if (pipe2(pipeFds, O_CLOEXEC) != 0) {
-    error = "Unable to create a pipe for the PDF filter: " + errorText(errno);
-    return std::nullopt;
-  }
-  // A pipe as large as the copy blocks lets the child write on while the
-  // job is spooled; the default size is kept when the system refuses.
-  fcntl(pipeFds[0], F_SETPIPE_SZ, kPipeSize);
   error = "Unable to start the PDF filter; tried";
   for (const std::string& path : candidates) {
     int spawnError = 0;
-    pid_t pid = spawnWithOutput(path, args, pipeFds[1], spawnError);
+    pid_t pid = spawnWithOutput(path, args, outputFd, spawnError);
     if (pid > 0) {
-      close(pipeFds[1]);
       error.clear();
-      return ChildFilter{pid, pipeFds[0], path};
+      return ChildFilter{pid, path};
     }
     error += " " + path + " (" + errorText(spawnError) + ")";
   }
-  close(pipeFds[0]);
-  close(pipeFds[1]);
   return std::nullopt;
 }

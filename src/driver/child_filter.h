@@ -1,5 +1,6 @@
 // The print system's PDF-to-PDF filter, run as a child process that turns
-// the job into one PDF on its standard output.
+// the job into one PDF on its standard output, which is the spool file
+// itself: the PDF never passes through the filter on its way there.
 #pragma once
 
 #include <sys/types.h>
@@ -19,13 +20,13 @@ std::vector<std::string> childFilterCandidates();
 
 struct ChildFilter {
   pid_t pid = -1;
-  int output = -1;  // read end of the pipe on the child's standard output
   std::string path;
 };
 
 // Starts the first candidate that can be run, with args after its path as
-// argument 0, inheriting standard input, standard error and the
-// environment. On failure error names every path tried and why.
+// argument 0, its standard output on outputFd, inheriting standard input,
+// standard error and the environment. On failure error names every path
+// tried and why.
 std::optional<ChildFilter> startChildFilter(const std::vector<std::string>& candidates,
-                                            const std::vector<std::string>& args,
+                                            const std::vector<std::string>& args, int outputFd,
                                             std::string& error);

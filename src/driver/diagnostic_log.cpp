@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include "messages.h"
 
 namespace {
 
@@ -10,22 +9,22 @@ constexpr const char* kRuleLine = "=============================================
 
 // Creates the dump at name in the area's folder as a stdio stream, or
 // reports it and returns null.
-FILE* createDump(WorkArea& area, const std::string& name) {
+FILE* createDump(WorkArea& area, const std::string& name, const JobEvents& events) {
   const std::string path = area.pathFor(name);
   int fd = area.createWorkFile(path);
   FILE* dump = fd < 0 ? nullptr : fdopen(fd, "w");
   if (!dump) {
     if (fd >= 0) close(fd);
-    reportLine("ERROR: Unable to open file " + path + "\n");
+    events.tell("ERROR: Unable to open file " + path + "\n");
   }
   return dump;
 }
 
 }  // namespace
 
-void DiagnosticLog::open(WorkArea& area, int argc, char* argv[]) {
-  jobDumpFile = createDump(area, "qrl_pdf2");
-  argumentDump = createDump(area, "qrl_args");
+void DiagnosticLog::open(WorkArea& area, int argc, char* argv[], const JobEvents& events) {
+  jobDumpFile = createDump(area, "qrl_pdf2", events);
+  argumentDump = createDump(area, "qrl_args", events);
   if (!argumentDump) return;
   for (int i = 0; i < argc; ++i) {
     fprintf(argumentDump, "ARGV[%d] = %s\n\n", i, argv[i]);

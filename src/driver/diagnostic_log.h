@@ -8,6 +8,7 @@
 #include <string>
 
 #include "argument_store.h"
+#include "job_events.h"
 #include "work_area.h"
 
 class DiagnosticLog {
@@ -19,7 +20,7 @@ class DiagnosticLog {
 
   // Creates both dumps empty and writes one ARGV line per argument. A dump
   // that cannot be created is reported once and left out.
-  void open(WorkArea& area, int argc, char* argv[]);
+  void open(WorkArea& area, int argc, char* argv[], const JobEvents& events);
 
   // The job dump, or null when there is none.
   FILE* jobDump() const { return jobDumpFile; }

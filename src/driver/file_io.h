@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <string_view>
 
 // Writes all size bytes to fd. Returns false with errno set on failure.
 bool writeAll(int fd, const void* data, size_t size);
@@ -18,10 +20,16 @@ struct CopyResult {
   int error = 0;           // errno of the failure
 };
 
-// Copies everything from inFd to end of file into outFd, in large blocks.
-// When tee is given it receives the same bytes; its failures are ignored
-// (a diagnostic copy never changes the result).
-CopyResult copyStream(int inFd, int outFd, FILE* tee = nullptr);
+// Copies the first size bytes of the file inFd (from its offset 0, which
+// stays where it was) into outFd, in the kernel where it can. A file
+// shorter than size is a read failure. When tee is given it receives the
+// same bytes; its failures are ignored (a diagnostic copy never changes
+// the result).
+CopyResult copyFilePrefix(int inFd, off_t size, int outFd, FILE* tee = nullptr);
+
+// The same into write, which takes a block and returns 0 or an errno.
+CopyResult copyFilePrefix(int inFd, off_t size,
+                          const std::function<int(std::string_view)>& write, FILE* tee);
 
 // Text of an errno value for messages.
 std::string errorText(int error);

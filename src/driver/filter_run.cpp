@@ -8,20 +8,15 @@
 
 #include "cleanup_on_signal.h"
 #include "diagnostic_log.h"
-#include "form_job_ticket.h"
+#include "job_pipeline.h"
 #include "job_spool.h"
 #include "messages.h"
 #include "page_count.h"
-#include "pjl_commands.h"
-#include "printer_stream.h"
 #include "queue_job.h"
 #include "system_version.h"
-#include "ticket_steps.h"
 #include "work_area.h"
 
 namespace {
-
-constexpr const char* kVersionId = "$Revision: 1.16 $";
 
 int reportUsage() {
   reportLine(std::string("ERROR: ") + kVersionId +
@@ -29,73 +24,49 @@ int reportUsage() {
   return 1;
 }
 
-// Everything after the child's PDF is spooled: options, PJL, ticket, merge
-// and the printer stream.
-int processJob(int argc, char* argv[], WorkArea& area, bool logToDisk) {
-  const bool usbIsOk = usbTrailerAllowed(querySystemVersion());
-  const char* uriValue = std::getenv("DEVICE_URI");
-  const std::string deviceUri = uriValue ? uriValue : "";
+// What the job tells CUPS: its lines on standard error, progress only
+// under a queue, and the state of the printer job for a cancel.
+JobEvents cupsEvents() {
+  JobEvents events;
+  events.message = [](const std::string& line) { reportLine(line); };
+  events.progress = [](const std::string& line) { reportProgress(line.c_str()); };
+  events.printerJobOpen = cleanupSetPrinterJobOpen;
+  return events;
+}
 
+// Everything after the child's PDF is spooled: the job's options from the
+// command line and the queue, then the pipeline into standard output.
+int processJob(int argc, char* argv[], WorkArea& area, bool logToDisk) {
+  const JobEvents events = cupsEvents();
   DiagnosticLog log;
-  if (logToDisk) log.open(area, argc, argv);
+  if (logToDisk) log.open(area, argc, argv, events);
 
   const std::optional<int64_t> pages =
       std::getenv("PPD") ? countPagesInFile(area.spoolPath()) : std::nullopt;
   std::shared_ptr<argumentStore> options = argumentStore::initWithOptionString(argv[5]);
   completeFromQueue(*options, argv, pages);
-  pjlCommands pjl(options, argv[2], argv[4]);
-  const int newCopies = copyModeFor(*options);
-  std::unique_ptr<formJobTicket> ticket = formJobTicket::initWithTicket(options, newCopies);
-  const bool ticketComplete = writeTicketFile(area, *ticket);
 
-  // With the log off the spooled PDF is a private file of this run, so the
-  // ticket goes straight into it rather than into a copy; with the log on
-  // the administrator keeps the child's PDF and the merged one apart.
-  const bool mergeInPlace = area.pdfPath() == area.spoolPath();
-  if (!mergeInPlace) {
-    if (!writePdfWorkFile(area)) return 1;
-    int mergedFd = area.createWorkFile(area.mergedPath());
-    if (mergedFd < 0)
-      reportLine("ERROR: Unable to open file " + area.mergedPath() + "\n");
-    else
-      close(mergedFd);
+  const char* uriValue = std::getenv("DEVICE_URI");
+  PrintJob job;
+  job.pdfPath = area.spoolPath();
+  job.options = options;
+  job.user = argv[2];
+  job.copies = argv[4];
+  job.deviceUri = uriValue ? uriValue : "";
+  job.usbTrailerAllowed = usbTrailerAllowed(querySystemVersion());
+  job.log = logToDisk ? &log : nullptr;
+
+  PrinterSink standardOutput(STDOUT_FILENO);
+  JobOutcome outcome = printJob(job, area, standardOutput, events);
+  if (outcome.status != 0) {
+    reportLine("ERROR: " + outcome.error + "\n");
+    return outcome.status;
   }
-
-  // A partial ticket is never embedded: the job then goes without it.
-  bool ticketAdded = false;
-  if (ticketComplete) {
-    reportProgress("INFO: Adding the print settings to the job\n");
-    MergeResult merge = mergeTicketIntoPdf(area, mergeInPlace, ticketAdded);
-    if (!merge.message.empty()) reportLine(merge.message);
-    if (merge.status != kMergeOk) return merge.status;
-  }
-
-  int pdfFd = openPdfToSend(area, mergeInPlace, ticketAdded);
-  if (pdfFd < 0) {
-    reportLine("ERROR: Unable to open file " + area.spoolPath() + "\n");
-    return 1;
-  }
-  if (logToDisk) log.writeOptionDump(*options, deviceUri, kVersionId);
-  area.removeWorkFiles();
-
-  reportProgress("INFO: Sending the job to the printer\n");
-  JobToSend job;
-  job.pdfFd = pdfFd;
-  job.printerCopies = newCopies == 1;
-  job.withTrailer = wantsTrailerBlock(deviceUri, usbIsOk);
-  job.jobDump = log.jobDump();
-  int status = sendJob(pjl, job);
-  close(pdfFd);
-  if (status == 0) reportPrintedPages(*options, argv[4], pages);
-  return status;
+  reportPrintedPages(*options, argv[4], pages);
+  return 0;
 }
 
 }  // namespace
-
-int copyModeFor(const argumentStore& options) {
-  const std::string* printTo = options.getValue("PrintTo");
-  return (printTo && *printTo == "JRPrinter") ? 0 : 1;
-}
 
 int runFilter(int argc, char* argv[]) {
   if (argc != 6 && argc != 7) return reportUsage();

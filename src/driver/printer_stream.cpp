@@ -1,25 +1,30 @@
 #include "printer_stream.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-
-#include "cleanup_on_signal.h"
 #include "file_io.h"
-#include "messages.h"
 
 namespace {
+
+constexpr const char* kPrinterFailure = "Unable to send the job to the printer";
 
 void writeText(FILE* stream, std::string_view text) {
   fwrite(text.data(), 1, text.size(), stream);
 }
 
-// True when standard output took everything written to it so far.
-bool printerStreamIsGood() { return fflush(stdout) == 0 && !ferror(stdout); }
+// True when the sink took everything written to its stream so far.
+bool printerStreamIsGood(FILE* printer, const PrinterSink& sink) {
+  return fflush(printer) == 0 && !ferror(printer) && sink.error() == 0;
+}
 
-int reportFailure(const std::string& what, int error) {
-  reportLine("ERROR: " + what + ": " + errorText(error) + "\n");
-  return 1;
+// Why the stream stopped, for the job's one error line.
+std::string failure(const std::string& what, int error) { return what + ": " + errorText(error); }
+
+// The PDF's bytes: the file's part, then the tail.
+std::string sendPdf(const PdfToSend& pdf, PrinterSink& sink, FILE* dump) {
+  CopyResult copy = sink.sendFile(pdf.fd, pdf.bytes, dump);
+  if (!copy.ok && copy.readFailed) return failure("Unable to read the job's PDF", copy.error);
+  if (!copy.ok || !sink.write(pdf.tail)) return failure(kPrinterFailure, sink.error());
+  if (dump) writeText(dump, pdf.tail);
+  return "";
 }
 
 }  // namespace
@@ -42,12 +47,13 @@ void writeTrailerBlock(FILE* printer) {
   writeText(printer, kUel);
 }
 
-int sendJob(pjlCommands& pjl, const JobToSend& job) {
-  constexpr const char* kPrinterFailure = "Unable to send the job to the printer";
+std::string sendJob(pjlCommands& pjl, const JobToSend& job, PrinterSink& sink,
+                    const JobEvents& events) {
+  FILE* printer = sink.stream();
   FILE* dump = job.jobDump;
   const bool logToDisk = dump != nullptr;
 
-  writeBanner(stdout);
+  writeBanner(printer);
   if (dump) {
     writeBanner(dump);
     writeText(dump, "@PJL COMMENT: Print job starts here\n");
@@ -57,23 +63,21 @@ int sendJob(pjlCommands& pjl, const JobToSend& job) {
   pjl.setCommonPJLCommands();
   if (job.printerCopies) pjl.setQuantity();
   pjl.sendPJLLinesToPrinter(logToDisk, dump);
-  if (!printerStreamIsGood()) return reportFailure(kPrinterFailure, errno);
-  cleanupSetPrinterJobOpen(true);
+  if (!printerStreamIsGood(printer, sink)) return failure(kPrinterFailure, sink.error());
+  events.printerJob(true);
 
-  CopyResult copy = copyStream(job.pdfFd, STDOUT_FILENO, dump);
-  if (!copy.ok && copy.readFailed) return reportFailure("Unable to read the job's PDF", copy.error);
-  if (!copy.ok) return reportFailure(kPrinterFailure, copy.error);
+  if (std::string why = sendPdf(job.pdf, sink, dump); !why.empty()) return why;
 
   pjl.setPJLEndOfJob(logToDisk, dump);
   pjl.resetPJLCommandsBuffer();
   if (dump) writeText(dump, "@PJL COMMENT : PDF data has been transferred to stdout.\n");
   if (job.withTrailer) {
-    writeTrailerBlock(stdout);
+    writeTrailerBlock(printer);
     if (dump) writeTrailerBlock(dump);
   } else if (dump) {
     writeText(dump, "@PJL COMMENT : USB ERROR\n");
   }
-  if (!printerStreamIsGood()) return reportFailure(kPrinterFailure, errno);
-  cleanupSetPrinterJobOpen(false);
-  return 0;
+  if (!printerStreamIsGood(printer, sink)) return failure(kPrinterFailure, sink.error());
+  events.printerJob(false);
+  return "";
 }

@@ -3,11 +3,15 @@
 // when the diagnostic log is on.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "job_events.h"
 #include "pjl_commands.h"
+#include "printer_sink.h"
 
 // ESC followed by "%-12345X": the Universal Exit Language sequence.
 inline constexpr std::string_view kUel = "\x1B%-12345X";
@@ -22,14 +26,23 @@ bool wantsTrailerBlock(std::string_view deviceUri, bool usbIsOk);
 // Writes the closing PJL job: UEL, UEL + "@PJL JOB", QPORTROTATE, EOJ, UEL.
 void writeTrailerBlock(FILE* printer);
 
+// The PDF as it goes to the printer: the first bytes of a file, then a
+// tail (the ticket update, when it was not merged into a file).
+struct PdfToSend {
+  int fd = -1;
+  off_t bytes = 0;
+  std::string tail;
+};
+
 struct JobToSend {
-  int pdfFd = -1;            // the PDF to send, read to its end
+  PdfToSend pdf;
   bool printerCopies = true; // the PJL quantity line makes the copies
   bool withTrailer = true;   // the closing PJL job follows
   FILE* jobDump = nullptr;   // the diagnostic copy of the stream, or null
 };
 
-// Fills the PJL block and writes the whole stream to standard output (PDF
-// straight to descriptor 1). Returns 0, or 1 after an "ERROR: " line when
-// the stream could not be written whole.
-int sendJob(pjlCommands& pjl, const JobToSend& job);
+// Fills the PJL block and writes the whole stream to sink, whose stream()
+// (which must exist) pjl writes its lines to. Returns "", or why the stream could not be
+// written whole.
+std::string sendJob(pjlCommands& pjl, const JobToSend& job, PrinterSink& sink,
+                    const JobEvents& events);

@@ -7,75 +7,100 @@
 #include <cerrno>
 
 #include "file_io.h"
-#include "messages.h"
 
-// Creates the ticket work file and writes the ticket into it. Returns false
-// when the file holds less than the whole ticket, which must not be embedded.
-bool writeTicketFile(WorkArea& area, const formJobTicket& ticket) {
+namespace {
+
+// Opens path for reading, never through a symlink.
+int openForReading(const std::string& path) {
+  return open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+}
+
+// The whole of the file at path, or fd -1.
+PdfToSend wholeFile(const std::string& path) {
+  PdfToSend pdf;
+  pdf.fd = openForReading(path);
+  struct stat info;
+  if (pdf.fd >= 0 && fstat(pdf.fd, &info) == 0) {
+    pdf.bytes = info.st_size;
+  } else if (pdf.fd >= 0) {
+    close(pdf.fd);
+    pdf.fd = -1;
+  }
+  return pdf;
+}
+
+// Copies the job's PDF into the PDF work file, which is then complete or
+// reported.
+JobOutcome copyPdfWorkFile(WorkArea& area, const std::string& pdfPath, const JobEvents& events) {
+  int workFd = area.createWorkFile(area.pdfPath());
+  if (workFd < 0) {
+    events.tell("ERROR: Unable to open file " + area.pdfPath() + "\n");
+    return mergeFailed(mergeOpenFailure(kMergeInputOpen, area.pdfPath()), events);
+  }
+  PdfToSend job = wholeFile(pdfPath);
+  CopyResult copy = job.fd < 0 ? CopyResult{false, 0, true, errno}
+                               : copyFilePrefix(job.fd, job.bytes, workFd);
+  if (job.fd >= 0) close(job.fd);
+  if (close(workFd) != 0 && copy.ok) copy = {false, copy.bytes, false, errno};
+  // A truncated copy must not be merged: the printer would get part of the job.
+  if (!copy.ok) return {1, "Unable to write file " + area.pdfPath() + ": " + errorText(copy.error)};
+  return {};
+}
+
+}  // namespace
+
+bool writeTicketFile(WorkArea& area, const formJobTicket& ticket, const JobEvents& events) {
   int fd = area.createWorkFile(area.ticketPath());
   if (fd < 0) {
-    reportLine("ERROR: Unable to open file " + area.ticketPath() + "\n");
+    events.tell("ERROR: Unable to open file " + area.ticketPath() + "\n");
     return false;
   }
   close(fd);
   if (ticket.writeQFJTtoFile(area.ticketPath()) == TicketWriteStatus::written) return true;
-  reportLine("ERROR: Unable to write file " + area.ticketPath() + "\n");
+  events.tell("ERROR: Unable to write file " + area.ticketPath() + "\n");
   return false;
 }
 
-// With the log on, the administrator's copy of the child's PDF at its fixed
-// name. A copy that cannot be completed ends the job: nothing built from a
-// truncated PDF may reach the printer.
-bool writePdfWorkFile(WorkArea& area) {
-  int pdfFd = area.createWorkFile(area.pdfPath());
-  if (pdfFd < 0) {
-    reportLine("ERROR: Unable to open file " + area.pdfPath() + "\n");
-    return true;
+JobOutcome writeLoggedWorkFiles(WorkArea& area, const std::string& pdfPath, const JobEvents& events) {
+  JobOutcome copied = copyPdfWorkFile(area, pdfPath, events);
+  if (copied.status != 0) return copied;
+  int mergedFd = area.createWorkFile(area.mergedPath());
+  if (mergedFd < 0) {
+    events.tell("ERROR: Unable to open file " + area.mergedPath() + "\n");
+    return mergeFailed(mergeOpenFailure(kMergeOutputOpen, area.mergedPath()), events);
   }
-  int spoolFd = open(area.spoolPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  CopyResult copy = spoolFd < 0 ? CopyResult{false, 0, true, errno} : copyStream(spoolFd, pdfFd);
-  if (spoolFd >= 0) close(spoolFd);
-  if (close(pdfFd) != 0 && copy.ok) copy = {false, copy.bytes, false, errno};
-  if (!copy.ok)
-    reportLine("ERROR: Unable to write file " + area.pdfPath() + ": " + errorText(copy.error) +
-               "\n");
-  return copy.ok;
+  close(mergedFd);
+  return {};
 }
 
-// Runs the merge on the work files, from inside their folder: the merge
-// takes paths of at most 99 bytes, and the names alone always fit.
-MergeResult mergeTicketIntoPdf(WorkArea& area, bool inPlace, bool& ticketAdded) {
-  int previous = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (chdir(area.pathFor("").c_str()) != 0) {
-    if (previous >= 0) close(previous);
-    return {kMergeInputOpen, "ERROR: Unable to enter the work folder " + area.pathFor("") + "\n"};
-  }
-  MergeResult result;
-  if (inPlace) {
-    result = appendQFJT("qrl_pdf", "qrl_qfjt", ticketAdded);
-  } else {
-    result = insertQFJT(4, {"", "qrl_pdf", "qrl_tempPDF", "qrl_qfjt"});
-    ticketAdded = false;
-  }
-  if (previous >= 0) {
-    if (fchdir(previous) != 0) chdir("/");
-    close(previous);
-  }
-  return result;
+JobOutcome mergeFailed(const MergeResult& merge, const JobEvents& events) {
+  events.tell(merge.message);
+  return {merge.status, "Unable to print the job: " + mergeFailureReason(merge)};
 }
 
-// Opens the PDF to send: the merged PDF when the merge left one, else the
-// child's PDF with the message that the job goes without its settings.
-int openPdfToSend(const WorkArea& area, bool mergedInPlace, bool ticketAdded) {
-  if (mergedInPlace) {
-    if (!ticketAdded) reportLine("ERROR: Unable to add settings to print job.\n");
-    return open(area.spoolPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  }
-  int merged = open(area.mergedPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  struct stat info;
-  if (merged >= 0 && fstat(merged, &info) == 0 && info.st_size > 0) return merged;
-  if (merged >= 0) close(merged);
-  reportLine("ERROR: Unable to add settings to print job.\n");
-  return open(area.spoolPath().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+MergeResult mergeTicketIntoPdf(const WorkArea& area, const std::string& pdfPath, bool logToDisk) {
+  MergeRequest request =
+      logToDisk ? MergeRequest::combine(area.pdfPath(), area.mergedPath(), area.ticketPath())
+                : MergeRequest::updateOnly(pdfPath, area.ticketPath());
+  // Messages name the job's PDF by its work file's name alone, the same
+  // with the log on or off.
+  request.inputName = area.pdfPath().substr(area.pdfPath().rfind('/') + 1);
+  return mergeTicket(request);
 }
 
+PdfToSend openPdfToSend(const WorkArea& area, const std::string& pdfPath, const MergeResult& merge,
+                        bool logToDisk, const JobEvents& events) {
+  if (merge.ticketAdded && logToDisk) {
+    PdfToSend merged = wholeFile(area.mergedPath());
+    if (merged.fd >= 0 && merged.bytes > 0) return merged;
+    if (merged.fd >= 0) close(merged.fd);
+  }
+  PdfToSend job = wholeFile(pdfPath);
+  if (merge.ticketAdded && !logToDisk && job.fd >= 0) {
+    job.bytes = merge.keptInputBytes;
+    job.tail = merge.update;
+    return job;
+  }
+  events.tell("ERROR: Unable to add settings to print job.\n");
+  return job;
+}

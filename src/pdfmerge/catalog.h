@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "insertqfjt.h"
+#include "merge_result.h"
 #include "xref_reader.h"
 
 // The catalog key that names the ticket stream.

@@ -6,7 +6,7 @@
 
 #include <string_view>
 
-#include "insertqfjt.h"
+#include "merge_result.h"
 #include "xref_reader.h"
 
 enum class TicketCrypt {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "insertqfjt.h"
+#include "insertqfjt_command.h"
 
 // Runs the merge on the command line, prints its message, exits with its status.
 int main(int argc, char** argv) {

@@ -37,17 +37,32 @@ void OutputFile::write(std::string_view bytes) {
   if (pending.size() >= kFlushSize) flush();
 }
 
-// Flushes, then lets the kernel copy the file.
+// Flushes, then lets the kernel copy the file; in memory, reads it in.
 void OutputFile::copyFrom(int inFd, int64_t size) {
+  if (fd < 0) {
+    size_t start = pending.size();
+    pending.resize(start + static_cast<size_t>(size));
+    int64_t done = 0;
+    while (done < size) {
+      ssize_t n = pread(inFd, pending.data() + start + done, static_cast<size_t>(size - done), done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        if (firstError == 0) firstError = n < 0 ? errno : EIO;
+        return;
+      }
+      done += n;
+    }
+    return;
+  }
   if (!flush()) return;
   int rc = copyFileBytes(inFd, fd, size);
   if (rc != 0 && firstError == 0) firstError = rc;
   written += size;
 }
 
-// Writes the buffer out.
+// Writes the buffer out; in memory, keeps it.
 bool OutputFile::flush() {
-  if (!pending.empty()) {
+  if (fd >= 0 && !pending.empty()) {
     int rc = writeBytes(fd, pending);
     if (rc != 0 && firstError == 0) firstError = rc;
     written += static_cast<int64_t>(pending.size());

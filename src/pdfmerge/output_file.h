@@ -10,7 +10,9 @@
 
 class OutputFile {
  public:
-  // Writes to fd, whose current size is position.
+  // Writes to fd, whose current size is position. With fd -1 nothing is
+  // written: the bytes stay in memory for takeBytes, and position counts
+  // on from what a file would hold before them.
   OutputFile(int fd, int64_t position) : fd(fd), written(position) {}
 
   // Appends bytes.
@@ -21,6 +23,8 @@ class OutputFile {
   bool flush();
   // Output position of the next byte.
   int64_t position() const { return written + static_cast<int64_t>(pending.size()); }
+  // The bytes kept in memory (fd -1), handed over; none are left.
+  std::string takeBytes() { return std::move(pending); }
 
  private:
   int fd;

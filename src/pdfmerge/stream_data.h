@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "insertqfjt.h"
+#include "merge_result.h"
 #include "pdf_syntax.h"
 #include "xref_table.h"
 

@@ -82,7 +82,10 @@ void writeTicket(OutputFile& out, const UpdatePlan& plan) {
   if (plan.crypt == TicketCrypt::Identity)
     out.write(" /Filter [/Crypt] /DecodeParms [<< /Type /CryptFilterDecodeParms /Name /Identity >>]");
   out.write(" >>\nstream\n");
-  out.copyFrom(plan.ticketFd, plan.ticketSize);
+  if (plan.ticketFd >= 0)
+    out.copyFrom(plan.ticketFd, plan.ticketSize);
+  else
+    out.write(plan.ticketBytes);
   out.write("endstream\nendobj\n");
 }
 

@@ -6,10 +6,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "catalog.h"
 #include "encryption.h"
-#include "insertqfjt.h"
+#include "merge_result.h"
 #include "output_file.h"
 #include "xref_reader.h"
 
@@ -21,6 +22,8 @@ struct UpdatePlan {
   int32_t maxObjNum = 0;        // including a new ticket number
   int64_t firstXrefOffset = 0;
   TicketCrypt crypt = TicketCrypt::None;
+  // The ticket: its bytes, or ticketSize bytes of ticketFd when that is set.
+  std::string_view ticketBytes;
   int ticketFd = -1;
   int64_t ticketSize = 0;
 };

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "insertqfjt.h"
+#include "merge_result.h"
 #include "mapped_file.h"
 #include "pdf_syntax.h"
 #include "xref_table.h"

@@ -134,6 +134,20 @@ TEST_F(DiagnosticLogRun, DumpThatCannotBeCreatedIsReportedOnce) {
   EXPECT_FALSE(readFile(fixed("qrl_pdf2")).empty());
 }
 
+TEST_F(DiagnosticLogRun, PdfWorkFileThatCannotBeCreatedEndsTheJobAsTheMergesOpenFailure) {
+  mkdir(fixed("qrl_pdf").c_str(), 0700);  // a folder where the work file should go
+  writeFile(fixed("qrl_pdf") + "/keep", "");
+  switchOn();
+  ProgramRun run = filter.run(filter.jobSpec("", letter));
+  EXPECT_EQ(run.exitStatus, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "INFO: Logging enabled by " + fixed("qrl_log") + " file.\n" +
+                         "ERROR: Unable to open file " + fixed("qrl_pdf") + "\n" +
+                         "\nERROR : Unable to open input file: " + fixed("qrl_pdf") + "\n" +
+                         "ERROR: Unable to print the job: Unable to open input file: " +
+                         fixed("qrl_pdf") + "\n");
+}
+
 TEST_F(DiagnosticLogRun, FailedMergeLeavesArgumentLinesAnEmptyJobDumpAndTheWorkFiles) {
   const std::string noRoot = std::string(SAMPLE_DATA_DIR) + "/../tests/driver/data/no-root.pdf";
   ProgramSpec command = filter.jobSpec("a=1", noRoot);

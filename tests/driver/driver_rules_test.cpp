@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "child_filter.h"
-#include "filter_run.h"
+#include "job_pipeline.h"
 #include "printer_stream.h"
 #include "system_version.h"
 

@@ -18,8 +18,8 @@ case "$FAKE_CHILD_MODE" in
   garbage) head -c 4096 /dev/urandom | tr -d '%'; exit 0 ;;
   crash) size=$(cat "$job" | wc -c); cat "$job" | head -c $((size / 2)); kill -SEGV $$ ;;
 esac
-cat "$job"
 case "$FAKE_CHILD_MODE" in
-  pause) exec sleep 30 ;;
-  fail) exit 3 ;;
+  pause) cat "$job"; exec sleep 30 ;;
+  fail) cat "$job"; exit 3 ;;
+  *) exec cat "$job" ;;  # a write beyond the file size limit kills the child
 esac

@@ -3,7 +3,7 @@
 #include <sys/stat.h>
 
 #include "form_job_ticket.h"
-#include "insertqfjt.h"
+#include "insertqfjt_command.h"
 #include "pjl_commands.h"
 
 FilterHarness::FilterHarness() {

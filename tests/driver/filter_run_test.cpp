@@ -338,7 +338,8 @@ TEST_F(FilterRun, MergeFailureSendsNothingAndEndsWithTheMergeStatus) {
   ProgramRun run = filter.run(filter.jobSpec("", noRoot));
   EXPECT_EQ(run.exitStatus, 6);
   EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "\nError: Root node not found in trailer.\n");
+  EXPECT_EQ(run.err, "\nError: Root node not found in trailer.\n"
+                     "ERROR: Unable to print the job: Root node not found in trailer.\n");
   expectNothingLeft();
 }
 

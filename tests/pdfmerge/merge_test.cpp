@@ -271,7 +271,7 @@ TEST_F(MergeTest, CatalogFailuresKeepTheCopiedInput) {
   }
 }
 
-TEST_F(MergeTest, ExtractNeedsAStreamKeywordAndMayFindNoEnd) {
+TEST_F(MergeTest, ExtractNeedsAStreamKeywordAndItsEnd) {
   PdfBuilder pdf;
   pdf.addObject(1, "<< /Type /Catalog /QuorlanJobTicket 2 0 R >>");
   pdf.addObject(2, "<< /Length 3 >>");
@@ -286,11 +286,13 @@ TEST_F(MergeTest, ExtractNeedsAStreamKeywordAndMayFindNoEnd) {
   open.finish(open.classicSection("<< /Size 3 /Root 1 0 R >>"));
   writeWhole(in, open.bytes);
   r = insertQFJT(3, {"p", in, out});
-  EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(readWhole(out), "");
+  EXPECT_EQ(r.status, 9) << "a ticket without its end is never given back as a whole one";
+  EXPECT_EQ(r.message, "\nError: Malformed PDF: ticket stream without \"endstream\" at byte " +
+                           std::to_string(open.bytes.find("abc")) + ".\n");
+  EXPECT_EQ(r.offset, open.bytes.find("abc"));
 }
 
-TEST_F(MergeTest, InPlaceGivesTheFileTheCombinedBytes) {
+TEST_F(MergeTest, UpdateAloneGivesTheCombinedBytesWithoutWriting) {
   PdfBuilder stream("%PDF-1.5\n");
   stream.addObject(1, "<< /Type /Catalog >>");
   stream.finish(stream.streamSection(2, " /Root 1 0 R /ID [<01><02>]", 2));
@@ -310,26 +312,28 @@ TEST_F(MergeTest, InPlaceGivesTheFileTheCombinedBytes) {
                                    noRoot.bytes, std::string("%PDF-1.4\nno cross-reference\n")}) {
     writeWhole(in, input);
     MergeResult copied = mergeTicket(in, out, ticket);
-    writeWhole(in, input);
-    bool added = false;
-    MergeResult appended = appendQFJT(in, ticket, added);
-    EXPECT_EQ(appended.status, copied.status);
-    EXPECT_EQ(appended.message, copied.message);
+    MergeResult alone = mergeTicket(MergeRequest::updateOnly(in, "").withTicketBytes(readWhole(ticket)));
+    EXPECT_EQ(alone.status, copied.status);
+    EXPECT_EQ(alone.message, copied.message);
+    EXPECT_EQ(alone.ticketAdded, copied.ticketAdded);
+    EXPECT_EQ(readWhole(in), input) << "the input is never written";
     if (copied.status == 0 && !readWhole(out).empty()) {
-      EXPECT_TRUE(added);
-      EXPECT_EQ(readWhole(in), readWhole(out));
+      EXPECT_TRUE(alone.ticketAdded);
+      EXPECT_EQ(input.substr(0, alone.keptInputBytes) + alone.update, readWhole(out));
     } else {
-      EXPECT_FALSE(added);
-      EXPECT_EQ(readWhole(in), input) << "nothing is written before every check has passed";
+      EXPECT_FALSE(alone.ticketAdded);
+      EXPECT_EQ(alone.update, "");
     }
   }
 
-  bool added = true;
-  MergeResult missing = appendQFJT(folder / "none.pdf", ticket, added);
+  MergeResult missing = mergeTicket(MergeRequest::updateOnly(folder / "none.pdf", ticket));
   EXPECT_EQ(missing.status, 2);
-  EXPECT_FALSE(added);
+  EXPECT_FALSE(missing.ticketAdded);
   writeWhole(in, catalogTwelve().bytes);
-  EXPECT_EQ(appendQFJT(in, folder / "none.xml", added).status, 3);
-  EXPECT_EQ(readWhole(in), catalogTwelve().bytes);
-  EXPECT_EQ(appendQFJT(folder / std::string(100, 'a'), ticket, added).status, 2);
+  EXPECT_EQ(mergeTicket(MergeRequest::updateOnly(in, folder / "none.xml")).status, 3);
+  std::string longName = folder / std::string(300, 'a');
+  EXPECT_EQ(mergeTicket(MergeRequest::updateOnly(longName, ticket)).message,
+            "\nERROR : Unable to open input file: " + longName + "\n")
+      << "no path limit in the library";
+  EXPECT_EQ(mergeTicket(MergeRequest::updateOnly(folder.path, ticket)).status, 2) << "a folder is no input";
 }

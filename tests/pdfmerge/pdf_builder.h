@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "insertqfjt.h"
+#include "insertqfjt_command.h"
 
 class PdfBuilder {
  public:
