@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "option_keys.h"
+
 namespace {
 
 struct ValueMapping {
@@ -11,7 +13,7 @@ struct ValueMapping {
   std::string_view to;
 };
 
-// IPP "sides" and the PPD's Duplex choices as duplex numbers.
+// IPP sides and the PPD's Duplex choices as duplex numbers.
 constexpr std::array<ValueMapping, 6> kDuplexNumbers{{
     {"one-sided", "1"},
     {"two-sided-long-edge", "2"},
@@ -45,33 +47,33 @@ const std::string* firstGiven(const argumentStore& options,
   return nullptr;
 }
 
-void setIfMissing(argumentStore& options, const std::string& name, std::string_view value) {
-  if (!options.getValue(name)) options.setValue(name, std::string(value));
+// Stores value under name unless the job already gives name.
+void setIfMissing(argumentStore& options, std::string_view name, std::string_view value) {
+  if (!options.getValue(name)) options.setValue(std::string(name), std::string(value));
 }
 
 }  // namespace
 
 bool hasMacPrintSettings(const argumentStore& options) {
   for (const std::string& name : options.keyEnumerator())
-    if (name.starts_with("com.apple.print.")) return true;
+    if (name.starts_with(kMacPrintKeyPrefix)) return true;
   return false;
 }
 
 void deriveMacPrintSettings(argumentStore& options, const ClientJob& job, const QueuePpd& ppd) {
-  setIfMissing(options, "com.apple.print.JobInfo.PMJobName", job.title);
-  setIfMissing(options, "com.apple.print.PrintSettings.PMCopies..n.", job.copies);
+  setIfMissing(options, kJobNameKey, job.title);
+  setIfMissing(options, kCopiesKey, job.copies);
   if (const std::string_view* duplex =
-          mapped(kDuplexNumbers, firstGiven(options, {"sides", "Duplex"})))
-    setIfMissing(options, "com.apple.print.PrintSettings.PMDuplexing..n.", *duplex);
+          mapped(kDuplexNumbers, firstGiven(options, {kSidesKey, kDuplexKey})))
+    setIfMissing(options, kDuplexingKey, *duplex);
   if (const std::string_view* collate =
-          mapped(kCollation, firstGiven(options, {"collate", "multiple-document-handling"})))
-    setIfMissing(options, "com.apple.print.PrintSettings.PMCopyCollate..b.", *collate);
-  if (const std::string* tray = options.getValue("InputSlot"))
-    setIfMissing(options, "com.apple.print.PrintSettings.PMPrimaryPaperFeed..a.1", *tray);
+          mapped(kCollation, firstGiven(options, {kCollateKey, kDocumentHandlingKey})))
+    setIfMissing(options, kCopyCollateKey, *collate);
+  if (const std::string* tray = options.getValue(kInputSlotKey))
+    setIfMissing(options, kFirstPageSourceKey, *tray);
   if (job.pageCount)
-    setIfMissing(options, "com.apple.print.PrintSettings.PMTotalBeginPages..n.",
-                 std::to_string(*job.pageCount));
-  if (const std::string* media = firstGiven(options, {"media", "PageSize"}))
+    setIfMissing(options, kTotalPagesKey, std::to_string(*job.pageCount));
+  if (const std::string* media = firstGiven(options, {kMediaKey, kPageSizeKey}))
     if (std::optional<std::string> paper = ppd.paperSizeFor(*media))
-      options.setValue("media", *paper);
+      options.setValue(std::string(kMediaKey), *paper);
 }

@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "option_keys.h"
+
 namespace {
 
 // How far (in points) a PPD size may be from a PWG size and still be it.
@@ -30,7 +32,7 @@ std::string formatPoints(float points) {
 // PrintTo already prints at once, and "JRPrinter" would only move its copies
 // from the PJL quantity into the ticket.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 1> kNeutralDefaults{{
-    {"PrintTo", "JRPrinter"},
+    {kPrintToKey, "JRPrinter"},
 }};
 
 bool isNeutralDefault(std::string_view option, std::string_view choice) {

@@ -39,7 +39,7 @@ class pjlCommands {
   // QDUPLICATEHELDJOBS line.
   void setCommonPJLCommands();
 
-  // Appends the held-job lines for a "PrintTo" value; nothing reports an
+  // Appends the held-job lines for a PrintTo value; nothing reports an
   // error instead.
   void setJobRouting(std::optional<std::string_view> ticketValue);
   // Appends the custom paper lines for a size text width "x" height in

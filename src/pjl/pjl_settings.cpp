@@ -31,7 +31,7 @@ void pjlCommands::setCommonPJLCommands() {
   appendLine(kDuplicateHeldJobsLine);
 }
 
-// Appends the custom paper lines of the "media" option, unless it is absent
+// Appends the custom paper lines of the media option, unless it is absent
 // or a named size.
 void pjlCommands::setMediaSize() {
   const std::string* media = ticketData->getValue(kMediaKey);
@@ -56,7 +56,7 @@ void pjlCommands::setUserAndRouting() {
 
 // Appends the lines of one setting: those listed for the option's value,
 // or the value copied into the rule's line when none is listed and the rule
-// copies. An absent option and "PrinterS" leave the printer's own setting.
+// copies. An absent option and kPrinterSetting leave the printer's own setting.
 void pjlCommands::applySettingRule(const settingRule& rule) {
   const std::string* value = ticketData->getValue(rule.key);
   if (!value || *value == kPrinterSetting) return;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "option_keys.h"
+
 // A line appended when the option holds value. Patterns take values as
 // formatPJLLine does.
 struct valueLine {
@@ -22,31 +24,21 @@ struct settingRule {
   std::string_view otherValueLine;
 };
 
-// The option value that leaves the printer's own setting in force.
-inline constexpr std::string_view kPrinterSetting = "PrinterS";
-
-inline constexpr std::string_view kJobNameKey = "com.apple.print.JobInfo.PMJobName";
-inline constexpr std::string_view kCopiesKey = "com.apple.print.PrintSettings.PMCopies..n.";
-inline constexpr std::string_view kMediaKey = "media";
-inline constexpr std::string_view kPrintToKey = "PrintTo";
-inline constexpr std::string_view kJobOwnerKey = "com.apple.print.JobInfo.PMJobOwner";
-inline constexpr std::string_view kHeldUserKey = "JRUSERNAME";
-inline constexpr std::string_view kHoldKeyKey = "JRHOLDKEY";
-
 inline constexpr std::string_view kJobInfoLine = "@PJL QJOBINFO USERID = %q HOSTID = %q\n";
 inline constexpr std::string_view kJobNameLine = "@PJL JOB NAME = %q\n";
 inline constexpr std::string_view kQuantityLine = "@PJL SET QTY = %s\n";
 inline constexpr std::string_view kUserNameLine = "@PJL SET USERNAME = %q\n";
 inline constexpr std::string_view kDuplicateHeldJobsLine = "@PJL SET QDUPLICATEHELDJOBS = SAVE\n";
 
-// The "PrintTo" value that prints at once, without held-job routing.
+// The PrintTo value that prints at once, without held-job routing.
 inline constexpr std::string_view kPrintDirectly = "JRPrinter";
 
-// Named paper sizes: the form job ticket carries them, so no PJL line.
+// The printer's own size and the named paper sizes, which the form job
+// ticket carries: no PJL line.
 inline constexpr std::string_view kNamedMediaSizes[] = {
-    "PrinterS", "A3",        "A4",    "A5",        "B4",        "B5",     "Letter",
-    "Legal",    "Executive", "Folio", "Statement", "Universal", "OthEnv", "Monarch",
-    "Comm10",   "DL",        "C4",    "C5",        "ISOB5",     "11x17",
+    kPrinterSetting, "A3",        "A4",    "A5",        "B4",        "B5",     "Letter",
+    "Legal",         "Executive", "Folio", "Statement", "Universal", "OthEnv", "Monarch",
+    "Comm10",        "DL",        "C4",    "C5",        "ISOB5",     "11x17",
 };
 
 // A media value may carry its custom size after this marker.
@@ -174,37 +166,37 @@ inline constexpr valueLine kLineDetailLines[] = {
 
 // The settings between the custom paper size and the user name, in order.
 inline constexpr settingRule kSettingsBeforeUser[] = {
-    {"com.apple.print.PrintSettings.PMOrientation..n.", kOrientationLines, {}},
-    {"TonerDarkness", kDensityLines, "@PJL SET DENSITY = %s\n"},
-    {"PictureGrade", kPictureGradeLines, {}},
-    {"SepPages", kSeparatorSheetLines, {}},
-    {"SepSource", kSeparatorSourceLines, {}},
-    {"Offset", kJobOffsetLines, {}},
+    {kOrientationKey, kOrientationLines, {}},
+    {kTonerDarknessKey, kDensityLines, "@PJL SET DENSITY = %s\n"},
+    {kPictureGradeKey, kPictureGradeLines, {}},
+    {kSeparatorPagesKey, kSeparatorSheetLines, {}},
+    {kSeparatorSourceKey, kSeparatorSourceLines, {}},
+    {kJobOffsetKey, kJobOffsetLines, {}},
 };
 
 // The settings after the user name and held-job lines, in order.
 inline constexpr settingRule kSettingsAfterUser[] = {
-    {"CyanBalance", {}, "@PJL SET QCOLORBALANCECYAN = %s\n"},
-    {"MagentaBalance", {}, "@PJL SET QCOLORBALANCEMAGENTA = %s\n"},
-    {"YellowBalance", {}, "@PJL SET QCOLORBALANCEYELLOW = %s\n"},
-    {"BlackBalance", {}, "@PJL SET QCOLORBALANCEBLACK = %s\n"},
-    {"MediaColor", kMediaColorLines, {}},
-    {"GrayCorrection", kGrayCorrectionLines, {}},
-    {"ManualRGBImage", kRgbImageLines, {}},
-    {"ManualRGBText", kRgbTextLines, {}},
-    {"ManualRGBGraphics", kRgbGraphicsLines, {}},
-    {"ManualCMYK", kCmykLines, {}},
-    {"ColorSaver", kColorSaverLines, {}},
-    {"BLW", kColorModelLines, {}},
-    {"QrlBlankPage", kBlankPageLines, {}},
-    {"QrlBrightness", {}, "@PJL SET QIMAGEBRIGHTNESS = %s\n"},
-    {"QrlContrast", {}, "@PJL SET QIMAGECONTRAST = %s\n"},
-    {"QrlSaturation", {}, "@PJL SET QIMAGESATURATION = %s\n"},
-    {"ImageSmoothing", kImageSmoothingLines, {}},
-    {"QrlLineDetail", kLineDetailLines, {}},
+    {kCyanBalanceKey, {}, "@PJL SET QCOLORBALANCECYAN = %s\n"},
+    {kMagentaBalanceKey, {}, "@PJL SET QCOLORBALANCEMAGENTA = %s\n"},
+    {kYellowBalanceKey, {}, "@PJL SET QCOLORBALANCEYELLOW = %s\n"},
+    {kBlackBalanceKey, {}, "@PJL SET QCOLORBALANCEBLACK = %s\n"},
+    {kMediaColorKey, kMediaColorLines, {}},
+    {kGrayCorrectionKey, kGrayCorrectionLines, {}},
+    {kManualRgbImageKey, kRgbImageLines, {}},
+    {kManualRgbTextKey, kRgbTextLines, {}},
+    {kManualRgbGraphicsKey, kRgbGraphicsLines, {}},
+    {kManualCmykKey, kCmykLines, {}},
+    {kColorSaverKey, kColorSaverLines, {}},
+    {kBlackOnlyKey, kColorModelLines, {}},
+    {kBlankPageKey, kBlankPageLines, {}},
+    {kBrightnessKey, {}, "@PJL SET QIMAGEBRIGHTNESS = %s\n"},
+    {kContrastKey, {}, "@PJL SET QIMAGECONTRAST = %s\n"},
+    {kSaturationKey, {}, "@PJL SET QIMAGESATURATION = %s\n"},
+    {kImageSmoothingKey, kImageSmoothingLines, {}},
+    {kLineDetailKey, kLineDetailLines, {}},
 };
 
-// Held-job routing by "PrintTo" value; "%q" takes the job's hold key.
+// Held-job routing by PrintTo value; "%q" takes the job's hold key.
 inline constexpr valueLine kRoutingLines[] = {
     {"JRConf", "@PJL SET HOLD = ON\n"},
     {"JRConf", "@PJL SET HOLDTYPE = PRIVATE\n"},

@@ -1,10 +1,11 @@
 // How a page range is printed and delivered: Duplex, Resolution, HolePunch,
-// Staple, TonerSaver, Collation and OutputBin. "PrinterS" (the printer's
-// own setting) is in none of the tables, so it gives no fragment.
+// Staple, TonerSaver, Collation and OutputBin. kPrinterSetting (the
+// printer's own setting) is in none of the tables, so it gives no fragment.
 #include <array>
 
 #include "form_job_ticket.h"
 #include "keyword_table.h"
+#include "option_keys.h"
 #include "string_additions.h"
 
 namespace {
@@ -75,29 +76,27 @@ void formJobTicket::appendFromTable(std::string_view optionName,
   if (const KeywordFragment* row = findKeyword(table, *value)) append(std::string(row->fragment));
 }
 
-void formJobTicket::setDuplex() {
-  appendFromTable("com.apple.print.PrintSettings.PMDuplexing..n.", kDuplexModes);
-}
+void formJobTicket::setDuplex() { appendFromTable(kDuplexingKey, kDuplexModes); }
 
-void formJobTicket::setResolution() { appendFromTable("Resolution", kResolutions); }
+void formJobTicket::setResolution() { appendFromTable(kResolutionKey, kResolutions); }
 
-void formJobTicket::setHolePunch() { appendFromTable("HolePunch", kHolePunches); }
+void formJobTicket::setHolePunch() { appendFromTable(kHolePunchKey, kHolePunches); }
 
-void formJobTicket::setStapleJob() { appendFromTable("StapleJob", kStaples); }
+void formJobTicket::setStapleJob() { appendFromTable(kStapleJobKey, kStaples); }
 
-void formJobTicket::setOutputBin() { appendFromTable("OutputBin", kOutputBins); }
+void formJobTicket::setOutputBin() { appendFromTable(kOutputBinKey, kOutputBins); }
 
 // Any level but the printer's own setting decides by its number.
 void formJobTicket::setTonerDarkness() {
-  const std::string* darkness = option("TonerDarkness");
-  if (!darkness || *darkness == "PrinterS") return;
+  const std::string* darkness = option(kTonerDarknessKey);
+  if (!darkness || *darkness == kPrinterSetting) return;
   append(intValue(*darkness) > kHighestTonerSavingDarkness ? "TonerSaver=\"Off\" "
                                                            : "TonerSaver=\"On\" ");
 }
 
 // Only the text "true" collates; every other value is off.
 void formJobTicket::setCollation() {
-  const std::string* collate = option("com.apple.print.PrintSettings.PMCopyCollate..b.");
+  const std::string* collate = option(kCopyCollateKey);
   if (!collate) return;
   append(*collate == "true" ? "Collation=\"On\" " : "Collation=\"Off\" ");
 }

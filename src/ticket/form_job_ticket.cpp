@@ -5,17 +5,11 @@
 
 #include <cerrno>
 
+#include "option_keys.h"
 #include "string_additions.h"
 #include "xml_text.h"
 
 namespace {
-
-constexpr std::string_view kJobNameKey = "com.apple.print.JobInfo.PMJobName";
-constexpr std::string_view kTotalPagesKey = "com.apple.print.PrintSettings.PMTotalBeginPages..n.";
-constexpr std::string_view kFirstPageSourceKey =
-    "com.apple.print.PrintSettings.PMPrimaryPaperFeed..a.1";
-constexpr std::string_view kOtherPagesSourceKey = "InputSlot";
-constexpr std::string_view kCopiesKey = "com.apple.print.PrintSettings.PMCopies..n.";
 
 // Writes all of bytes to fd, retrying after interruptions and short writes.
 bool writeFragment(int fd, std::string_view bytes) {
@@ -47,7 +41,7 @@ std::unique_ptr<formJobTicket> formJobTicket::initWithTicket(
   const std::string* pages = ticket->option(kTotalPagesKey);
   const int32_t totalPages = pages ? intValue(*pages) : 1;
   const std::string* firstPageSource = ticket->option(kFirstPageSourceKey);
-  const std::string* otherPagesSource = ticket->option(kOtherPagesSourceKey);
+  const std::string* otherPagesSource = ticket->option(kInputSlotKey);
 
   // The first page gets a range of its own only when it comes from another
   // tray than the rest of the job.

@@ -4,11 +4,10 @@
 
 #include "form_job_ticket.h"
 #include "keyword_table.h"
+#include "option_keys.h"
 #include "xml_text.h"
 
 namespace {
-
-constexpr std::string_view kPrinterSetting = "PrinterS";
 
 // The option keywords have no space ("Tray1"); the ticket's names have one.
 constexpr std::array<KeywordFragment, 9> kPaperTrays{{
@@ -86,11 +85,11 @@ void formJobTicket::setPaperSource(const std::string* paperSource) {
     append(std::string(row->fragment));
 }
 
-// PaperSize from "media"; any size outside the table (custom sizes among
-// them) is "Universal". Leaves isEnvelope for this range's media type.
+// PaperSize from the media option; any size outside the table (custom
+// sizes among them) is "Universal". Leaves isEnvelope for this range's media type.
 void formJobTicket::setPaperSize() {
   isEnvelope = false;
-  const std::string* media = option("media");
+  const std::string* media = option(kMediaKey);
   if (!media) return;
   for (const PaperSize& row : kPaperSizes) {
     if (row.keyword == *media) {
@@ -102,10 +101,11 @@ void formJobTicket::setPaperSize() {
   append(std::string(kUniversalPaper));
 }
 
-// MediaType from "MediaType"; the printer's own setting means "Envelope" on
-// an envelope size; unknown types pass through as the printer's name.
+// MediaType from the MediaType option; the printer's own setting means
+// "Envelope" on an envelope size; unknown types pass through as the
+// printer's name.
 void formJobTicket::setMediaType() {
-  const std::string* type = option("MediaType");
+  const std::string* type = option(kMediaTypeKey);
   if (!type) return;
   if (*type == kPrinterSetting) {
     if (isEnvelope) append(std::string(kEnvelopeMedia));
