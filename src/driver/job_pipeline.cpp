@@ -6,6 +6,7 @@
 
 #include "file_io.h"
 #include "form_job_ticket.h"
+#include "option_keys.h"
 #include "pjl_commands.h"
 #include "printer_stream.h"
 #include "ticket_steps.h"
@@ -32,8 +33,8 @@ JobOutcome addTicket(const PrintJob& job, WorkArea& area, const formJobTicket& t
 }  // namespace
 
 int copyModeFor(const argumentStore& options) {
-  const std::string* printTo = options.getValue("PrintTo");
-  return (printTo && *printTo == "JRPrinter") ? 0 : 1;
+  const std::string* printTo = options.getValue(kPrintToKey);
+  return (printTo && *printTo == kPrintDirectly) ? 0 : 1;
 }
 
 JobOutcome printJob(const PrintJob& job, WorkArea& area, PrinterSink& sink, const JobEvents& events) {

@@ -35,7 +35,7 @@ struct PrintJob {
 };
 
 // 1 when the printer makes the copies from the PJL quantity line, 0 when
-// the ticket carries them (the job is held at the printer with "JRPrinter").
+// the ticket carries them (PrintTo is exactly kPrintDirectly).
 int copyModeFor(const argumentStore& options);
 
 // Runs the job, using area for its work files and writing the printer

@@ -7,6 +7,7 @@
 
 #include "client_job.h"
 #include "messages.h"
+#include "option_keys.h"
 #include "queue_ppd.h"
 #include "string_additions.h"
 
@@ -32,7 +33,7 @@ void reportProgress(const char* line) {
 void reportPrintedPages(const argumentStore& options, const char* copiesArgument,
                         std::optional<int64_t> pages) {
   if (!pages || !std::getenv("PPD")) return;
-  const std::string* copies = options.getValue("com.apple.print.PrintSettings.PMCopies..n.");
+  const std::string* copies = options.getValue(kCopiesKey);
   const int64_t impressions = *pages * std::max<int32_t>(1, intValue(copies ? *copies : copiesArgument));
   reportLine("PAGE: total " + std::to_string(impressions) + "\n");
   reportLine("ATTR: job-impressions=" + std::to_string(impressions) + "\n");

@@ -39,6 +39,9 @@ inline constexpr std::string_view kInputSlotKey = "InputSlot";
 inline constexpr std::string_view kPrintToKey = "PrintTo";
 inline constexpr std::string_view kHeldUserKey = "JRUSERNAME";
 inline constexpr std::string_view kHoldKeyKey = "JRHOLDKEY";
+// The PrintTo value that prints at once, without held-job routing; its
+// copies travel in the ticket rather than in the PJL quantity.
+inline constexpr std::string_view kPrintDirectly = "JRPrinter";
 
 // PPD printer settings that the PJL block turns into SET lines; the ticket
 // reads the toner darkness as well.

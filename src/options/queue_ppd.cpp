@@ -29,10 +29,10 @@ std::string formatPoints(float points) {
 }
 
 // Defaults that say no more than leaving the option out: a job without
-// PrintTo already prints at once, and "JRPrinter" would only move its copies
+// PrintTo already prints at once, and kPrintDirectly would only move its copies
 // from the PJL quantity into the ticket.
 constexpr std::array<std::pair<std::string_view, std::string_view>, 1> kNeutralDefaults{{
-    {kPrintToKey, "JRPrinter"},
+    {kPrintToKey, kPrintDirectly},
 }};
 
 bool isNeutralDefault(std::string_view option, std::string_view choice) {

@@ -30,9 +30,6 @@ inline constexpr std::string_view kQuantityLine = "@PJL SET QTY = %s\n";
 inline constexpr std::string_view kUserNameLine = "@PJL SET USERNAME = %q\n";
 inline constexpr std::string_view kDuplicateHeldJobsLine = "@PJL SET QDUPLICATEHELDJOBS = SAVE\n";
 
-// The PrintTo value that prints at once, without held-job routing.
-inline constexpr std::string_view kPrintDirectly = "JRPrinter";
-
 // The printer's own size and the named paper sizes, which the form job
 // ticket carries: no PJL line.
 inline constexpr std::string_view kNamedMediaSizes[] = {
