@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the suite once under
-# a German locale (which must change nothing) and once as usual, then the
-# whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# each fuzz target for a short while, and the quick form of the benchmarks.
+# a German locale (which must change nothing) and once as usual, then a
+# fresh install and package build (tests/install/install_test.sh), the whole
+# suite again under AddressSanitizer and UndefinedBehaviorSanitizer, each
+# fuzz target for a short while, and the quick form of the benchmarks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -19,6 +20,9 @@ bash scripts/build.sh
   ctest -j "$(nproc)" --output-on-failure --timeout 300
 )
 
+# Builds the programs again in a new build folder, so once here, not in ctest.
+echo "== Install and package"
+bash tests/install/install_test.sh build .
 echo "== Sanitizers"
 bash scripts/sanitize.sh
 echo "== Fuzzing"
