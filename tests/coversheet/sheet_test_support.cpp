@@ -71,7 +71,8 @@ std::optional<greyImage> readGreyPng(const std::string& path) {
 }
 
 int runProgram(const std::vector<std::string>& argv, const std::string& stdoutPath,
-               const std::string& stderrPath, const std::vector<std::string>& extraEnvironment) {
+               const std::string& stderrPath, const std::vector<std::string>& extraEnvironment,
+               const std::string& workingFolder) {
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
@@ -84,6 +85,7 @@ int runProgram(const std::vector<std::string>& argv, const std::string& stdoutPa
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_addopen(&actions, 2, stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (!workingFolder.empty()) posix_spawn_file_actions_addchdir_np(&actions, workingFolder.c_str());
   pid_t pid;
   int failed = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.data());
   posix_spawn_file_actions_destroy(&actions);

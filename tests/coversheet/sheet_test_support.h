@@ -37,9 +37,11 @@ std::optional<pixelBox> differenceBox(std::span<const uint8_t> a, std::span<cons
 std::optional<greyImage> readGreyPng(const std::string& path);
 
 // Runs argv with the extra environment entries ("NAME=value") and its
-// output in the given files; the exit status, or -1 when it did not run.
+// output in the given files, in workingFolder when one is given; the exit
+// status, or -1 when it did not run.
 int runProgram(const std::vector<std::string>& argv, const std::string& stdoutPath,
-               const std::string& stderrPath, const std::vector<std::string>& extraEnvironment = {});
+               const std::string& stderrPath, const std::vector<std::string>& extraEnvironment = {},
+               const std::string& workingFolder = {});
 
 std::string readFile(const std::filesystem::path& path);
 

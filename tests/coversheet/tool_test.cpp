@@ -1,4 +1,5 @@
 #include <charconv>
+#include <cstdlib>
 
 #include "sheet_test_support.h"
 
@@ -14,10 +15,12 @@ const std::string kFilled =
 
 class CoverSheetTool : public TempFolderTest {
  protected:
-  // Runs the tool with args; its output goes to out and err.
-  int run(std::vector<std::string> args, const std::vector<std::string>& environment = {}) {
+  // Runs the tool with args, in workingFolder when given; its output goes
+  // to out and err.
+  int run(std::vector<std::string> args, const std::vector<std::string>& environment = {},
+          const std::string& workingFolder = {}) {
     args.insert(args.begin(), COVERSHEET_TOOL);
-    return runProgram(args, out(), err(), environment);
+    return runProgram(args, out(), err(), environment, workingFolder);
   }
   std::string out() const { return (folder / "out").string(); }
   std::string err() const { return (folder / "err").string(); }
@@ -76,6 +79,28 @@ TEST_F(CoverSheetTool, ResourceFolderFromOptionOrEnvironment) {
   EXPECT_EQ(run({"--output", (folder / "no/such/dir/x.ps").string(), "--resources",
                  SHIPPED_RESOURCES, ""}),
             2);
+}
+
+// The tool as built, run from another folder with neither --resources nor
+// $TICKETPRESS_RESOURCES, reads the source tree's resources: its image is
+// the one that naming them gives.
+TEST_F(CoverSheetTool, FromTheBuildTreeFindsTheSourceResources) {
+  const std::string options = "JRENCODINGSTR=French " + kFilled;
+  const std::string named = (folder / "named.ps").string();
+  ASSERT_EQ(run({"--resources", SHIPPED_RESOURCES, "--output", named, options}), 0);
+
+  std::optional<std::string> variable;
+  if (const char* value = std::getenv("TICKETPRESS_RESOURCES")) variable = value;
+  unsetenv("TICKETPRESS_RESOURCES");
+  int status = run({options}, {}, "/");
+  if (variable) setenv("TICKETPRESS_RESOURCES", variable->c_str(), 1);
+
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(readFile(err()), "");
+  std::string image = readFile(out());
+  EXPECT_TRUE(image.starts_with("%%FaxCoverPage: 1 1\n")) << image.substr(0, 100);
+  EXPECT_EQ(sentRows(image, image.find("image\n") + 6).size(), 791u);
+  EXPECT_TRUE(image == readFile(named)) << "differs from the image with --resources";
 }
 
 // Ghostscript, reading the tool's output, must paint exactly the pixels of

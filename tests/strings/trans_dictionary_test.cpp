@@ -83,15 +83,30 @@ TEST_F(StringsFiles, UnreadableOrBinaryFileGivesEmptyDictionary) {
   EXPECT_EQ(transDictionary::initWithFilePath(empty, "/nonexistent")->count(), 0);
 }
 
+// This test program runs from the build folder, so without the variable it
+// reads the source tree's resources.
 TEST(DefaultResourceFolder, FollowsTheEnvironment) {
   setenv("TICKETPRESS_RESOURCES", "/srv/cover", 1);
   EXPECT_EQ(defaultResourceFolder(), "/srv/cover");
   EXPECT_EQ(englishStringsPath(defaultResourceFolder()),
             "/srv/cover/English.lproj/Localizable.strings");
   setenv("TICKETPRESS_RESOURCES", "", 1);
-  EXPECT_TRUE(defaultResourceFolder().ends_with("/share/ticketpress/coversheet"));
+  EXPECT_EQ(defaultResourceFolder(), SHIPPED_RESOURCES);
   unsetenv("TICKETPRESS_RESOURCES");
-  EXPECT_TRUE(defaultResourceFolder().ends_with("/share/ticketpress/coversheet"));
+  EXPECT_EQ(defaultResourceFolder(), SHIPPED_RESOURCES);
+}
+
+TEST(DefaultResourceFolder, SourceResourcesOnlyForProgramsInTheBuildFolder) {
+  const std::string build = BUILD_FOLDER;
+  EXPECT_EQ(resourceFolderForProgram(build + "/coversheet"), SHIPPED_RESOURCES);
+  EXPECT_EQ(resourceFolderForProgram(build + "/tests/./coversheet_test"), SHIPPED_RESOURCES);
+  for (const std::string& installed :
+       {std::string("/usr/bin/coversheet"), build + "-install/coversheet",
+        build + "/../outside/coversheet", std::string("coversheet"), std::string("/")}) {
+    SCOPED_TRACE(installed);
+    EXPECT_TRUE(resourceFolderForProgram(installed).ends_with("/share/ticketpress/coversheet"));
+    EXPECT_FALSE(resourceFolderForProgram(installed).starts_with(build));
+  }
 }
 
 TEST(ShippedStrings, EveryLanguageTranslatesEveryLabelOnce) {
