@@ -105,6 +105,29 @@ for size in "$big" "$huge"; do
   bench_case "filter $size MB" 3 "cat | cat=cat $file | cat > out.cat" \
     "ticketpress=$filter $file > out.prn"
 done
+# The filter with the real pdftopdf as its child against that pdftopdf
+# alone. Both write into a pipe that cat drains, as a CUPS backend reads a
+# filter's output; the child's messages are dropped.
+pdftopdf=
+for dir in "${CUPS_SERVERBIN:-/usr/lib/cups}" /usr/lib/cups /usr/libexec/cups; do
+  [ -x "$dir/filter/pdftopdf" ] && { pdftopdf=$dir/filter/pdftopdf; break; }
+done
+[ -n "$pdftopdf" ] || { echo "bench: cups-filters' pdftopdf is missing" >&2; exit 1; }
+child_sizes=(5 50); child_objects=100000
+[ $quick = 1 ] && { child_sizes=(5); child_objects=10000; }
+for size in "${child_sizes[@]}"; do
+  python3 "$root/bench/make_big_pdf.py" "child-$size.pdf" "$size" 200
+done
+python3 "$root/bench/make_big_pdf.py" child-objects.pdf --objects "$child_objects" --referenced
+for input in "${child_sizes[@]/%/ MB}" "$child_objects objects"; do
+  file=child-objects.pdf
+  [[ $input == *MB ]] && file="child-${input% MB}.pdf"
+  bench_case "filter with pdftopdf, $input" 1.05 \
+    "pdftopdf alone=$pdftopdf 1 bench job 1 '' $file 2>/dev/null | cat > /dev/null" \
+    "ticketpress=TICKETPRESS_PDFTOPDF=$pdftopdf $filter $file 2>/dev/null | cat > /dev/null"
+done
+rm -f child-*.pdf
+
 peak_rss "insertqfjt, $big MB" 32768 "$merge job.pdf out.pdf ticket.xml"
 peak_rss "insertqfjt, $huge MB" 32768 "$merge huge.pdf out.pdf ticket.xml"
 peak_rss "ticketpress, $big MB" 32768 "$filter job.pdf"
