@@ -106,8 +106,8 @@ for size in "$big" "$huge"; do
     "ticketpress=$filter $file > out.prn"
 done
 # The filter with the real pdftopdf as its child against that pdftopdf
-# alone. Both write into a pipe that cat drains, as a CUPS backend reads a
-# filter's output; the child's messages are dropped.
+# alone, both as a CUPS queue runs them: with the queue's PPD, writing into
+# a pipe that a backend (cat) drains; their messages are dropped.
 pdftopdf=
 for dir in "${CUPS_SERVERBIN:-/usr/lib/cups}" /usr/lib/cups /usr/libexec/cups; do
   [ -x "$dir/filter/pdftopdf" ] && { pdftopdf=$dir/filter/pdftopdf; break; }
@@ -123,8 +123,8 @@ for input in "${child_sizes[@]/%/ MB}" "$child_objects objects"; do
   file=child-objects.pdf
   [[ $input == *MB ]] && file="child-${input% MB}.pdf"
   bench_case "filter with pdftopdf, $input" 1.05 \
-    "pdftopdf alone=$pdftopdf 1 bench job 1 '' $file 2>/dev/null | cat > /dev/null" \
-    "ticketpress=TICKETPRESS_PDFTOPDF=$pdftopdf $filter $file 2>/dev/null | cat > /dev/null"
+    "pdftopdf alone=PPD=$root/ppd/quorlan-pdf-laser.ppd $pdftopdf 1 bench job 1 '' $file 2>/dev/null | cat > /dev/null" \
+    "ticketpress=PPD=$root/ppd/quorlan-pdf-laser.ppd TICKETPRESS_PDFTOPDF=$pdftopdf $filter $file 2>/dev/null | cat > /dev/null"
 done
 rm -f child-*.pdf
 
