@@ -4,11 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <new>
 
 #include "catalog.h"
 #include "encryption.h"
+#include "input_copy.h"
 #include "mapped_file.h"
 #include "merge_fault.h"
 #include "output_file.h"
@@ -18,16 +18,13 @@
 
 namespace {
 
-// The last bytes of the copied input become a comment line, so that the
-// old end marker is gone.
-constexpr std::string_view kEndOverwrite = "%%%%\n";
-
 // Open descriptors of one run; those it opened itself are closed when it ends.
 struct RunFiles {
   int input = -1;
   int output = -1;
   int ticket = -1;
   bool ownsOutput = true;
+  bool outputIsFile = false;  // a regular file, which can be emptied again
   ~RunFiles() {
     if (ownsOutput && output >= 0) close(output);
     for (int fd : {input, ticket})
@@ -62,6 +59,7 @@ bool openOutputFile(const std::string& path, RunFiles& files, MergeResult& fault
   if (fstat(files.input, &in) == 0 && fstat(files.output, &out) == 0 && in.st_dev == out.st_dev &&
       in.st_ino == out.st_ino)
     return failWith(fault, kMergeOutputOpen, "\nERROR : Output file is the input file: " + path + "\n");
+  files.outputIsFile = S_ISREG(out.st_mode);
   // Truncating an empty file would change nothing, yet ext4 then writes
   // the whole new contents back when the file is closed.
   if (S_ISREG(out.st_mode) && out.st_size > 0 && ftruncate(files.output, 0) != 0) {
@@ -110,21 +108,9 @@ bool extractTicket(std::string_view pdf, const XrefChain& chain, const CatalogIn
   return true;
 }
 
-// Marks the input's old end, the last bytes of the copy, as a comment line.
-int overwriteOldEnd(int fd, int64_t size) {
-  if (size < static_cast<int64_t>(kEndOverwrite.size())) return 0;
-  ssize_t n = pwrite(fd, kEndOverwrite.data(), kEndOverwrite.size(),
-                     size - static_cast<off_t>(kEndOverwrite.size()));
-  return n == static_cast<ssize_t>(kEndOverwrite.size()) ? 0 : (n < 0 ? errno : EIO);
-}
-
-// Copies the input to the output and marks its old end as a comment line.
-bool copyInput(const RunFiles& files, int64_t size, const std::string& outputPath, MergeResult& fault) {
-  int rc = copyFileBytes(files.input, files.output, size);
-  if (rc == 0) rc = overwriteOldEnd(files.output, size);
-  if (rc != 0)
-    return failWith(fault, kMergeOutputOpen, "\nERROR : Unable to write output file: " + outputPath + "\n");
-  return true;
+// The failure of a copy into the output, or of emptying it again.
+MergeResult outputWriteFailure(const MergeRequest& request) {
+  return mergeResult(kMergeOutputOpen, "\nERROR : Unable to write output file: " + request.outputPath + "\n");
 }
 
 // The plan of the update: the ticket's number (a new one, with the catalog
@@ -199,16 +185,18 @@ MergeResult mergeOpenFiles(const RunFiles& files, const MergeRequest& request) {
     return fault;
   }
   std::string_view pdf = mapping.bytes();
+  const bool combineMode = request.mode == MergeMode::combine;
+  const bool copies = combineMode && request.output == MergeOutput::file;
+  InputCopy copy(files.input, files.output, status.st_size, copies && files.outputIsFile);
   XrefChain chain;
   TicketCrypt crypt = TicketCrypt::None;
   if (!readXrefChain(pdf, chain, fault, &mapping) || !ticketCryptFor(pdf, chain, crypt, fault))
-    return fault;
-  const bool combineMode = request.mode == MergeMode::combine;
-  if (combineMode && crypt == TicketCrypt::Impossible)
+    return copy.discard() ? fault : outputWriteFailure(request);
+  if (combineMode && crypt == TicketCrypt::Impossible) {
+    if (!copy.discard()) return outputWriteFailure(request);
     return skipTicket(files, request, "its encryption has no Identity crypt filter for a readable ticket");
-  if (combineMode && request.output == MergeOutput::file &&
-      !copyInput(files, status.st_size, request.outputPath, fault))
-    return fault;
+  }
+  if (copies && copy.finish() != 0) return outputWriteFailure(request);
   CatalogInfo catalog;
   bool encrypted = crypt != TicketCrypt::None;
   if (!findCatalog(pdf, chain, !encrypted, catalog, fault)) return fault;

@@ -48,7 +48,10 @@ struct MergeRequest {
 };
 
 // Runs one merge. Files are opened in the order input, output, ticket, so
-// a combine whose ticket file is missing leaves an empty output behind.
+// a combine whose ticket file is missing leaves an empty output behind,
+// as does one whose input's cross-reference data cannot be read (a copy
+// into a regular file is made on a second thread meanwhile, which ends
+// before the call returns).
 // Success with ticketAdded false and a message: the input is encrypted in
 // a way that cannot carry a readable ticket; a file output is then left
 // empty so that the caller sends the input as it is. Never exits, never

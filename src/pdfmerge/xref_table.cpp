@@ -42,7 +42,12 @@ void XrefTable::mapSlots() {
   slots = static_cast<uint64_t*>(p);
 }
 
-// Large pages for the slots of a long run of entries.
+// Large pages for the slots of a long run of entries, written at once:
+// the reader looks at a slot before it stores one, and a first look at an
+// untouched page maps the shared zero page, which every page then leaves
+// through a copy-on-write fault and a TLB flush (one that also interrupts
+// the core copying the input). Callers bound the run by what the file can
+// list; kernels before 5.14 ignore MADV_POPULATE_WRITE.
 void XrefTable::expect(size_t first, size_t entries) {
   constexpr size_t kSlots = static_cast<size_t>(kMaxObjectNumber) + 1;
   if (entries < kLargeTable || first >= kSlots) return;
@@ -51,6 +56,7 @@ void XrefTable::expect(size_t first, size_t entries) {
   size_t from = first * sizeof(uint64_t) / page * page;
   size_t to = std::min(kSlots, first + entries) * sizeof(uint64_t);
   madvise(reinterpret_cast<char*>(slots) + from, to - from, MADV_HUGEPAGE);
+  madvise(reinterpret_cast<char*>(slots) + from, to - from, MADV_POPULATE_WRITE);
 }
 
 // The full entry back; an in-use entry with a positive offset has its

@@ -60,8 +60,8 @@ class XrefTable {
     slot = pack(entry, section);
   }
   // Says that the count entries from object number first on come: the
-  // slots of a long run of entries are then laid out in large pages, which
-  // costs far fewer page faults.
+  // slots of a long run of entries are then laid out in large pages and
+  // given memory at once, which costs far fewer page faults.
   void expect(size_t first, size_t count);
   // Number of entries held.
   size_t size() const { return count; }

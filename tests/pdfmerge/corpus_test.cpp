@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "encryption.h"
 #include "pdf_builder.h"
+#include "xref_reader.h"
 
 namespace {
 
@@ -197,6 +199,32 @@ TEST(MalformedCorpus, EveryFileStopsWithAMessageAndAStatus) {
     EXPECT_NE(extracted.status, 0) << name;
     EXPECT_FALSE(extracted.message.empty()) << name;
   }
+}
+
+// The input is copied into the output while its cross-reference data is
+// read: a file whose chain the reader rejects must leave the output empty,
+// one that fails later (at the catalog) keeps the copy.
+TEST(MalformedCorpus, AnUnreadableChainLeavesTheOutputEmpty) {
+  TempFolder folder;
+  writeWhole(folder / "ticket.xml", kTicket);
+  int unreadable = 0;
+  for (const std::string& name : pdfFilesIn(MALFORMED_DIR)) {
+    std::string path = std::string(MALFORMED_DIR) + "/" + name;
+    std::string input = readWhole(path);
+    XrefChain chain;
+    MergeResult fault;
+    TicketCrypt crypt = TicketCrypt::None;
+    bool readable = readXrefChain(input, chain, fault) && ticketCryptFor(input, chain, crypt, fault);
+    MergeResult combined = mergeTicket(path, folder / "out.pdf", folder / "ticket.xml");
+    if (readable) {
+      EXPECT_EQ(readWhole(folder / "out.pdf"), input.substr(0, input.size() - 5) + "%%%%\n") << name;
+      continue;
+    }
+    ++unreadable;
+    EXPECT_EQ(combined.status, fault.status) << name;
+    EXPECT_EQ(readWhole(folder / "out.pdf"), "") << name;
+  }
+  EXPECT_GE(unreadable, 50);
 }
 
 TEST(MalformedCorpus, ForgivableFilesMergeIntoValidPdfs) {
