@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "argument_store.h"
+#include "cups_library.h"
 #include "grey_png.h"
 #include "greyscale_cover_sheet.h"
 
@@ -40,8 +41,8 @@ constexpr const char* kUsage =
     "may use the escapes <20> (space), <27> ('), <3D> (=), <2C> (,), <3C> (<),\n"
     "<3E> (>). An absent option leaves its place empty.\n"
     "\n"
-    "Exit status: 0 done, 1 bad arguments, 2 no resource folder or a file that\n"
-    "could not be written.\n";
+    "Exit status: 0 done, 1 bad arguments, 2 no resource folder, a file that\n"
+    "could not be written, or no libcups to read the options.\n";
 
 struct toolArguments {
   int width = 612;
@@ -132,6 +133,10 @@ bool writeImageTo(greyscaleCoverSheet& sheet, const std::optional<std::string>& 
 // Renders the sheet and writes its files; the exit status.
 int render(const toolArguments& args) {
   auto store = argumentStore::initWithOptionString(args.options->c_str());
+  if (!store) {
+    std::fprintf(stderr, "coversheet: cannot read the options: %s\n", cupsLibraryError().c_str());
+    return 2;
+  }
   std::string folder = args.resources ? *args.resources : defaultResourceFolder();
   auto sheet = greyscaleCoverSheet::CreateBitmapContextWithWidth(args.width, args.height, *store,
                                                                  folder);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cleanup_on_signal.h"
+#include "cups_library.h"
 #include "diagnostic_log.h"
 #include "job_pipeline.h"
 #include "job_spool.h"
@@ -34,17 +35,17 @@ JobEvents cupsEvents() {
   return events;
 }
 
-// Everything after the child's PDF is spooled: the job's options from the
-// command line and the queue, then the pipeline into standard output.
-int processJob(int argc, char* argv[], WorkArea& area, bool logToDisk) {
+// Everything after the child's PDF is spooled: the rest of the job's
+// options, then the pipeline into standard output.
+int processJob(int argc, char* argv[], WorkArea& area, bool logToDisk, JobOptions& jobOptions) {
   const JobEvents events = cupsEvents();
   DiagnosticLog log;
   if (logToDisk) log.open(area, argc, argv, events);
 
   const std::optional<int64_t> pages =
       std::getenv("PPD") ? countPagesInFile(area.spoolPath()) : std::nullopt;
-  std::shared_ptr<argumentStore> options = argumentStore::initWithOptionString(argv[5]);
-  completeFromQueue(*options, argv, pages);
+  completeFromQueue(jobOptions, argv, pages);
+  const std::shared_ptr<argumentStore>& options = jobOptions.options;
 
   const char* uriValue = std::getenv("DEVICE_URI");
   PrintJob job;
@@ -89,11 +90,20 @@ int runFilter(int argc, char* argv[]) {
   }
 
   reportProgress("INFO: Converting the job to PDF\n");
+  std::unique_ptr<SpoolingChild> child = SpoolingChild::start(argc, argv, *area);
+  if (!child) return 1;
+  // While the child works: the options, the queue's defaults, and libcups
+  // that they need, loaded on another core than the child's.
+  JobOptions jobOptions = readJobOptions(argv[5]);
+  if (!jobOptions.options) {
+    reportLine("ERROR: Unable to read the job's options: " + cupsLibraryError() + "\n");
+    return 1;
+  }
   off_t childPdfSize = 0;
-  if (!spoolChildPdf(argc, argv, *area, childPdfSize)) return 1;
+  if (!child->finish(childPdfSize)) return 1;
   if (childPdfSize == 0) {
     reportLine("ERROR: Data to print not found.\n");
     return 1;
   }
-  return processJob(argc, argv, *area, logToDisk);
+  return processJob(argc, argv, *area, logToDisk, jobOptions);
 }

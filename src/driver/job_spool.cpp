@@ -7,7 +7,6 @@
 
 #include <cerrno>
 
-#include "child_filter.h"
 #include "cleanup_on_signal.h"
 #include "file_io.h"
 #include "messages.h"
@@ -36,11 +35,11 @@ bool waitForChild(const ChildFilter& child, const std::string& spoolPath) {
 
 }  // namespace
 
-bool spoolChildPdf(int argc, char* argv[], WorkArea& area, off_t& size) {
+std::unique_ptr<SpoolingChild> SpoolingChild::start(int argc, char* argv[], WorkArea& area) {
   int spoolFd = area.createWorkFile(area.spoolPath());
   if (spoolFd < 0) {
     reportLine("ERROR: Unable to open file " + area.spoolPath() + "\n");
-    return false;
+    return nullptr;
   }
   std::string error;
   std::optional<ChildFilter> child =
@@ -48,17 +47,31 @@ bool spoolChildPdf(int argc, char* argv[], WorkArea& area, off_t& size) {
   if (!child) {
     close(spoolFd);
     reportLine("ERROR: " + error + "\n");
-    return false;
+    return nullptr;
   }
   cleanupSetChild(child->pid);
-  bool ok = waitForChild(*child, area.spoolPath());
+  return std::unique_ptr<SpoolingChild>(new SpoolingChild(*child, spoolFd, area.spoolPath()));
+}
+
+bool SpoolingChild::finish(off_t& size) {
+  bool ok = waitForChild(child, spoolPath);
+  child.pid = -1;
   cleanupSetChild(0);
   struct stat info;
   if (ok && fstat(spoolFd, &info) != 0) {
-    reportLine("ERROR: Unable to read file " + area.spoolPath() + ": " + errorText(errno) + "\n");
+    reportLine("ERROR: Unable to read file " + spoolPath + ": " + errorText(errno) + "\n");
     ok = false;
   }
   size = ok ? info.st_size : 0;
-  close(spoolFd);
   return ok;
+}
+
+SpoolingChild::~SpoolingChild() {
+  if (child.pid > 0) {
+    kill(child.pid, SIGTERM);
+    while (waitpid(child.pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    cleanupSetChild(0);
+  }
+  close(spoolFd);
 }

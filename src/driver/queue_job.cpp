@@ -11,16 +11,20 @@
 #include "queue_ppd.h"
 #include "string_additions.h"
 
-// Under a CUPS queue, a job from a client other than macOS gets the
-// administrator's defaults for what it does not say, and the settings that
-// its standard options imply. A macOS client sends every choice of the
-// queue's PPD itself, so its jobs stay exactly as they come.
-void completeFromQueue(argumentStore& options, char* argv[], std::optional<int64_t> pages) {
-  if (hasMacPrintSettings(options)) return;
-  std::unique_ptr<QueuePpd> queue = QueuePpd::open(std::getenv("PPD"));
-  if (!queue) return;
-  queue->applyDefaults(options);
-  deriveMacPrintSettings(options, ClientJob{argv[3], argv[4], pages}, *queue);
+// The administrator's defaults go in first, so that the settings derived
+// later see them.
+JobOptions readJobOptions(const char* optionString) {
+  JobOptions job;
+  job.options = argumentStore::initWithOptionString(optionString);
+  if (!job.options || hasMacPrintSettings(*job.options)) return job;
+  job.queue = QueuePpd::open(std::getenv("PPD"));
+  if (job.queue) job.queue->applyDefaults(*job.options);
+  return job;
+}
+
+// Only a job that the queue had a say in gets derived settings.
+void completeFromQueue(JobOptions& job, char* argv[], std::optional<int64_t> pages) {
+  if (job.queue) deriveMacPrintSettings(*job.options, ClientJob{argv[3], argv[4], pages}, *job.queue);
 }
 
 // Under a CUPS queue, a line for lpstat saying where the job is.

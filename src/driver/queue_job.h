@@ -3,13 +3,27 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "argument_store.h"
+#include "queue_ppd.h"
 
-// A job from a client other than macOS gets the queue's defaults and the
-// settings its standard options imply; pages is the PDF's page count.
-void completeFromQueue(argumentStore& options, char* argv[], std::optional<int64_t> pages);
+// The job's options, and the queue's PPD when it has a say in them.
+struct JobOptions {
+  std::shared_ptr<argumentStore> options;  // null when libcups cannot be loaded
+  std::unique_ptr<QueuePpd> queue;
+};
+
+// Parses the option string. A job from a client other than macOS also gets
+// the queue's defaults for what it does not say; macOS sends every choice
+// of the queue's PPD itself, so its jobs stay exactly as they come. Needs
+// nothing from the job's PDF, so it runs while the child filter works.
+JobOptions readJobOptions(const char* optionString);
+
+// The settings that a non-macOS job's standard options imply, now that its
+// PDF's page count is known.
+void completeFromQueue(JobOptions& job, char* argv[], std::optional<int64_t> pages);
 
 // Under a CUPS queue, a line for lpstat saying where the job is.
 void reportProgress(const char* line);

@@ -1,10 +1,9 @@
 #include "argument_store.h"
 
-#include <cups/cups.h>
-
 #include <algorithm>
 #include <array>
 
+#include "cups_library.h"
 #include "string_additions.h"
 
 namespace {
@@ -58,12 +57,14 @@ std::string decodeOptionEscapes(std::string value) {
 }
 
 std::shared_ptr<argumentStore> argumentStore::initWithOptionString(const char* optionString) {
+  const CupsLibrary* cups = cupsLibrary();
+  if (!cups) return nullptr;
   std::shared_ptr<argumentStore> result(new argumentStore());
   cups_option_t* parsed = nullptr;
-  int n = cupsParseOptions(optionString ? optionString : "", 0, &parsed);
+  int n = cups->parseOptions(optionString ? optionString : "", 0, &parsed);
   for (int i = 0; i < n; ++i)
     result->store(parsed[i].name, decodeOptionEscapes(parsed[i].value ? parsed[i].value : ""));
-  cupsFreeOptions(n, parsed);
+  cups->freeOptions(n, parsed);
 
   // The parser sorts by name; list the options as the job gave them.
   const std::string_view text = optionString ? optionString : "";

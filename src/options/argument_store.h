@@ -11,8 +11,8 @@
 class argumentStore {
  public:
   // Parses optionString (may be null or empty) with cupsParseOptions and
-  // decodes the escapes of every value. Never yields null on Linux; the
-  // pointer form keeps "no store" expressible for callers.
+  // decodes the escapes of every value. Null only when libcups cannot be
+  // loaded (cupsLibraryError in cups_library.h says why).
   static std::shared_ptr<argumentStore> initWithOptionString(const char* optionString);
 
   // Number of stored options.

@@ -1,16 +1,11 @@
-// libcups marks its PPD interface deprecated, yet it is the interface that
-// reads a queue's PPD and its defaults.
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-
 #include "queue_ppd.h"
-
-#include <cups/ppd.h>
 
 #include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 
+#include "cups_library.h"
 #include "option_keys.h"
 
 namespace {
@@ -42,39 +37,40 @@ bool isNeutralDefault(std::string_view option, std::string_view choice) {
 }
 
 // Whether the option takes free text, whose dialogs send "Custom.text".
-bool takesFreeText(ppd_file_t* ppd, const char* keyword) {
-  ppd_coption_t* custom = ppdFindCustomOption(ppd, keyword);
+bool takesFreeText(const CupsLibrary& cups, ppd_file_t* ppd, const char* keyword) {
+  ppd_coption_t* custom = cups.ppdFindCustomOption(ppd, keyword);
   if (!custom) return false;
-  ppd_cparam_t* param = ppdFirstCustomParam(custom);
+  ppd_cparam_t* param = cups.ppdFirstCustomParam(custom);
   return param && (param->type == PPD_CUSTOM_STRING || param->type == PPD_CUSTOM_PASSCODE ||
                    param->type == PPD_CUSTOM_PASSWORD);
 }
 
 // The size a PWG, legacy or PPD media name stands for, or null.
-pwg_media_t* mediaSizeFor(const std::string& name) {
-  pwg_media_t* size = pwgMediaForPWG(name.c_str());
+pwg_media_t* mediaSizeFor(const CupsLibrary& cups, const std::string& name) {
+  pwg_media_t* size = cups.pwgMediaForPWG(name.c_str());
   // "custom_100x150mm" leaves out the name part of "custom_NAME_100x150mm".
   if (!size && name.starts_with("custom_"))
-    size = pwgMediaForPWG(("custom_size_" + name.substr(7)).c_str());
-  if (!size) size = pwgMediaForLegacy(name.c_str());
-  if (!size) size = pwgMediaForPPD(name.c_str());
+    size = cups.pwgMediaForPWG(("custom_size_" + name.substr(7)).c_str());
+  if (!size) size = cups.pwgMediaForLegacy(name.c_str());
+  if (!size) size = cups.pwgMediaForPPD(name.c_str());
   return size;
 }
 
 }  // namespace
 
 std::unique_ptr<QueuePpd> QueuePpd::open(const char* path) {
-  if (!path || !*path) return nullptr;
-  ppd_file_t* file = ppdOpenFile(path);
+  const CupsLibrary* cups = cupsLibrary();
+  if (!path || !*path || !cups) return nullptr;
+  ppd_file_t* file = cups->ppdOpenFile(path);
   if (!file) return nullptr;
-  return std::unique_ptr<QueuePpd>(new QueuePpd(file));
+  return std::unique_ptr<QueuePpd>(new QueuePpd(*cups, file));
 }
 
-QueuePpd::~QueuePpd() { ppdClose(ppd); }
+QueuePpd::~QueuePpd() { cups.ppdClose(ppd); }
 
 void QueuePpd::applyDefaults(argumentStore& options) const {
-  for (ppd_option_t* option = ppdFirstOption(ppd); option; option = ppdNextOption(ppd)) {
-    const bool freeText = takesFreeText(ppd, option->keyword);
+  for (ppd_option_t* option = cups.ppdFirstOption(ppd); option; option = cups.ppdNextOption(ppd)) {
+    const bool freeText = takesFreeText(cups, ppd, option->keyword);
     const std::string* given = options.getValue(option->keyword);
     if (given) {
       if (freeText && given->starts_with("Custom."))
@@ -91,11 +87,11 @@ void QueuePpd::applyDefaults(argumentStore& options) const {
 std::optional<std::string> QueuePpd::paperSizeFor(std::string_view media) const {
   const std::string name(media);
   if (!name.starts_with("Custom."))
-    if (ppd_size_t* own = ppdPageSize(ppd, name.c_str())) return std::string(own->name);
-  pwg_media_t* size = mediaSizeFor(name);
+    if (ppd_size_t* own = cups.ppdPageSize(ppd, name.c_str())) return std::string(own->name);
+  pwg_media_t* size = mediaSizeFor(cups, name);
   if (!size) return std::nullopt;
 
-  if (size->ppd && ppdPageSize(ppd, size->ppd)) return std::string(size->ppd);
+  if (size->ppd && cups.ppdPageSize(ppd, size->ppd)) return std::string(size->ppd);
   const float width = pointsFrom2540ths(size->width);
   const float length = pointsFrom2540ths(size->length);
   for (int i = 0; i < ppd->num_sizes; ++i) {

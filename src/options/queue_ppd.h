@@ -10,10 +10,12 @@
 #include "argument_store.h"
 
 struct ppd_file_s;
+struct CupsLibrary;
 
 class QueuePpd {
  public:
-  // Opens the PPD at path; null when it cannot be read as a PPD.
+  // Opens the PPD at path; null when it cannot be read as a PPD (or
+  // libcups cannot be loaded).
   static std::unique_ptr<QueuePpd> open(const char* path);
   ~QueuePpd();
   QueuePpd(const QueuePpd&) = delete;
@@ -31,6 +33,7 @@ class QueuePpd {
   std::optional<std::string> paperSizeFor(std::string_view media) const;
 
  private:
-  explicit QueuePpd(ppd_file_s* file) : ppd(file) {}
+  QueuePpd(const CupsLibrary& cups, ppd_file_s* file) : cups(cups), ppd(file) {}
+  const CupsLibrary& cups;
   ppd_file_s* ppd;
 };

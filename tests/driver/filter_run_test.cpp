@@ -72,6 +72,23 @@ TEST_F(FilterRun, MissingChildFilterIsReportedByPath) {
   expectNothingLeft();
 }
 
+TEST_F(FilterRun, WithoutLibcupsTheJobStopsItsChildAndSaysWhy) {
+  ProgramSpec command = filter.jobSpec("", letter);
+  command.env["LD_LIBRARY_PATH"] = FAKE_CUPS_DIR;
+  command.env["FAKE_CHILD_MODE"] = "pause";
+  command.env["FAKE_CHILD_PID"] = filter.folder() / "child-pid";
+  ProgramRun run = filter.run(command);
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "ERROR: Unable to read the job's options: libcups.so.2 has no cupsParseOptions\n");
+  // A child stopped before it could say its id is gone as well.
+  const std::string child = readFile(filter.folder() / "child-pid");
+  if (!child.empty()) {
+    EXPECT_NE(kill(std::stoi(child), 0), 0) << "the child filter was left running";
+  }
+  expectNothingLeft();
+}
+
 TEST_F(FilterRun, SendsBannerPjlPdfEndOfJobAndTrailer) {
   const std::string options =
       "com.apple.print.JobInfo.PMJobName=Q<26>A<20>report com.apple.print.PrintSettings.PMCopies..n.=2";

@@ -83,6 +83,8 @@ check "package: .$filter, -rwxr-xr-x" listed -rwxr-xr-x "$filter"
 check "package: .$ppd" listed -rw-r--r-- "$ppd"
 check "package: no ticketpress in ./usr/bin" bash -c "! grep -q ' \./usr/bin/ticketpress\$' '$contents'"
 check "package: .$strings" listed -rw-r--r-- "$strings"
+# The filter loads libcups at run time, where dpkg-shlibdeps cannot see it.
+check "package: depends on libcups2" bash -c "dpkg-deb -f '${debs[0]}' Depends | grep -qw libcups2"
 
 if [ "$failures" -ne 0 ]; then
   echo "--- dpkg-deb -c"; cat "$contents"
