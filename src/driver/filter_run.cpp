@@ -99,6 +99,10 @@ int runFilter(int argc, char* argv[]) {
     reportLine("ERROR: Unable to read the job's options: " + cupsLibraryError() + "\n");
     return 1;
   }
+  if (jobOptions.refusal) {
+    reportLine("ERROR: " + *jobOptions.refusal + "\n");
+    return 1;
+  }
   off_t childPdfSize = 0;
   if (!child->finish(childPdfSize)) return 1;
   if (childPdfSize == 0) {

@@ -6,18 +6,22 @@
 #include <string>
 
 #include "client_job.h"
+#include "ipp_job_attributes.h"
 #include "messages.h"
 #include "option_keys.h"
 #include "queue_ppd.h"
 #include "string_additions.h"
 
-// The administrator's defaults go in first, so that the settings derived
-// later see them.
+// Whatever a client asked for beats the administrator's defaults, which go
+// in before the settings derived later, so that those see them.
 JobOptions readJobOptions(const char* optionString) {
   JobOptions job;
   job.options = argumentStore::initWithOptionString(optionString);
-  if (!job.options || hasMacPrintSettings(*job.options)) return job;
+  if (!job.options) return job;
+  job.refusal = holdUnderJobPassword(*job.options);
+  if (hasMacPrintSettings(*job.options)) return job;
   job.queue = QueuePpd::open(std::getenv("PPD"));
+  mapJobAttributes(*job.options, job.queue.get());
   if (job.queue) job.queue->applyDefaults(*job.options);
   return job;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "argument_store.h"
 #include "queue_ppd.h"
@@ -13,12 +14,16 @@
 struct JobOptions {
   std::shared_ptr<argumentStore> options;  // null when libcups cannot be loaded
   std::unique_ptr<QueuePpd> queue;
+  // Why the job must not print (a PIN it cannot be held under), if so.
+  std::optional<std::string> refusal;
 };
 
-// Parses the option string. A job from a client other than macOS also gets
-// the queue's defaults for what it does not say; macOS sends every choice
-// of the queue's PPD itself, so its jobs stay exactly as they come. Needs
-// nothing from the job's PDF, so it runs while the child filter works.
+// Parses the option string. A job that asks for a PIN is held under it. A
+// job from a client other than macOS also gets the PPD options its IPP
+// attributes stand for, then the queue's defaults for what it still does
+// not say; macOS sends every choice of the queue's PPD itself, so its jobs
+// stay as they come. Needs nothing from the job's PDF, so it runs while
+// the child filter works.
 JobOptions readJobOptions(const char* optionString);
 
 // The settings that a non-macOS job's standard options imply, now that its

@@ -25,6 +25,10 @@ class argumentStore {
   // Stores value under name, replacing a value given before. Only for the
   // steps that complete the job's options before anything reads them.
   void setValue(const std::string& name, std::string value) { store(name, std::move(value)); }
+  // The same, but only when the job does not give name already.
+  void setValueIfAbsent(std::string_view name, std::string_view value) {
+    if (!getValue(name)) store(std::string(name), std::string(value));
+  }
 
   // Stored names, in the order in which they first appear in the option
   // string.

@@ -47,11 +47,6 @@ const std::string* firstGiven(const argumentStore& options,
   return nullptr;
 }
 
-// Stores value under name unless the job already gives name.
-void setIfMissing(argumentStore& options, std::string_view name, std::string_view value) {
-  if (!options.getValue(name)) options.setValue(std::string(name), std::string(value));
-}
-
 }  // namespace
 
 bool hasMacPrintSettings(const argumentStore& options) {
@@ -61,18 +56,18 @@ bool hasMacPrintSettings(const argumentStore& options) {
 }
 
 void deriveMacPrintSettings(argumentStore& options, const ClientJob& job, const QueuePpd& ppd) {
-  setIfMissing(options, kJobNameKey, job.title);
-  setIfMissing(options, kCopiesKey, job.copies);
+  options.setValueIfAbsent(kJobNameKey, job.title);
+  options.setValueIfAbsent(kCopiesKey, job.copies);
   if (const std::string_view* duplex =
           mapped(kDuplexNumbers, firstGiven(options, {kSidesKey, kDuplexKey})))
-    setIfMissing(options, kDuplexingKey, *duplex);
+    options.setValueIfAbsent(kDuplexingKey, *duplex);
   if (const std::string_view* collate =
           mapped(kCollation, firstGiven(options, {kCollateKey, kDocumentHandlingKey})))
-    setIfMissing(options, kCopyCollateKey, *collate);
+    options.setValueIfAbsent(kCopyCollateKey, *collate);
   if (const std::string* tray = options.getValue(kInputSlotKey))
-    setIfMissing(options, kFirstPageSourceKey, *tray);
+    options.setValueIfAbsent(kFirstPageSourceKey, *tray);
   if (job.pageCount)
-    setIfMissing(options, kTotalPagesKey, std::to_string(*job.pageCount));
+    options.setValueIfAbsent(kTotalPagesKey, std::to_string(*job.pageCount));
   if (const std::string* media = firstGiven(options, {kMediaKey, kPageSizeKey}))
     if (std::optional<std::string> paper = ppd.paperSizeFor(*media))
       options.setValue(std::string(kMediaKey), *paper);

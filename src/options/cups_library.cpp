@@ -37,6 +37,7 @@ LoadedLibrary load() {
   resolve(handle, "ppdClose", f.ppdClose, loaded);
   resolve(handle, "ppdFirstOption", f.ppdFirstOption, loaded);
   resolve(handle, "ppdNextOption", f.ppdNextOption, loaded);
+  resolve(handle, "ppdFindOption", f.ppdFindOption, loaded);
   resolve(handle, "ppdFindCustomOption", f.ppdFindCustomOption, loaded);
   resolve(handle, "ppdFirstCustomParam", f.ppdFirstCustomParam, loaded);
   resolve(handle, "ppdPageSize", f.ppdPageSize, loaded);

@@ -20,6 +20,7 @@ struct CupsLibrary {
   decltype(&::ppdClose) ppdClose;
   decltype(&::ppdFirstOption) ppdFirstOption;
   decltype(&::ppdNextOption) ppdNextOption;
+  decltype(&::ppdFindOption) ppdFindOption;
   decltype(&::ppdFindCustomOption) ppdFindCustomOption;
   decltype(&::ppdFirstCustomParam) ppdFirstCustomParam;
   decltype(&::ppdPageSize) ppdPageSize;

@@ -42,6 +42,8 @@ inline constexpr std::string_view kHoldKeyKey = "JRHOLDKEY";
 // The PrintTo value that prints at once, without held-job routing; its
 // copies travel in the ticket rather than in the PJL quantity.
 inline constexpr std::string_view kPrintDirectly = "JRPrinter";
+// The PrintTo value of a private held job, released by its PIN (JRHOLDKEY).
+inline constexpr std::string_view kPrintConfidential = "JRConf";
 
 // PPD printer settings that the PJL block turns into SET lines; the ticket
 // reads the toner darkness as well.
@@ -75,3 +77,15 @@ inline constexpr std::string_view kResolutionKey = "Resolution";
 inline constexpr std::string_view kHolePunchKey = "HolePunch";
 inline constexpr std::string_view kStapleJobKey = "StapleJob";
 inline constexpr std::string_view kOutputBinKey = "OutputBin";
+
+// IPP job attributes that CUPS passes on as options of the same name, for
+// the settings that the queue's PPD options do not carry for a client.
+inline constexpr std::string_view kJobPasswordKey = "job-password";
+inline constexpr std::string_view kJobPasswordEncryptionKey = "job-password-encryption";
+inline constexpr std::string_view kAccountingUserKey = "job-accounting-user-id";
+inline constexpr std::string_view kFinishingsKey = "finishings";
+inline constexpr std::string_view kPrinterResolutionKey = "printer-resolution";
+inline constexpr std::string_view kPrintQualityKey = "print-quality";
+inline constexpr std::string_view kPrintColorModeKey = "print-color-mode";
+inline constexpr std::string_view kMediaSourceKey = "media-source";
+inline constexpr std::string_view kMediaTypeAttributeKey = "media-type";

@@ -103,3 +103,10 @@ std::optional<std::string> QueuePpd::paperSizeFor(std::string_view media) const 
   }
   return "Custom." + formatPoints(width) + "x" + formatPoints(length);
 }
+
+std::vector<std::string> QueuePpd::choicesOf(std::string_view keyword) const {
+  std::vector<std::string> choices;
+  if (ppd_option_t* option = cups.ppdFindOption(ppd, std::string(keyword).c_str()))
+    for (int i = 0; i < option->num_choices; ++i) choices.emplace_back(option->choices[i].choice);
+  return choices;
+}

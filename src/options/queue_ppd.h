@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "argument_store.h"
 
@@ -31,6 +32,10 @@ class QueuePpd {
   // name: the PPD size of that name or of those dimensions, else
   // "Custom.WxH" in points. Nothing for a text that names no size.
   std::optional<std::string> paperSizeFor(std::string_view media) const;
+
+  // The choices of the option keyword, in the PPD's order; none when the
+  // PPD has no such option.
+  std::vector<std::string> choicesOf(std::string_view keyword) const;
 
  private:
   QueuePpd(const CupsLibrary& cups, ppd_file_s* file) : cups(cups), ppd(file) {}

@@ -40,18 +40,16 @@ void pjlCommands::setMediaSize() {
 }
 
 // Appends the USERNAME line and, for a held job, its routing lines. A job
-// printed at once names its owner, else the user of the command line; a
-// held job names the user its PIN belongs to.
+// printed at once names its owner; a held job the user its PIN belongs to,
+// under which it waits at the printer's panel. Either falls back on the
+// client's accounting user, then on the user of the command line.
 void pjlCommands::setUserAndRouting() {
   const std::string* printTo = ticketData->getValue(kPrintToKey);
-  if (!printTo || *printTo == kPrintDirectly) {
-    const std::string* owner = ticketData->getValue(kJobOwnerKey);
-    appendLine(kUserNameLine, {owner ? std::string_view(*owner) : std::string_view(currentUser)});
-    return;
-  }
-  const std::string* heldUser = ticketData->getValue(kHeldUserKey);
-  appendLine(kUserNameLine, {heldUser ? std::string_view(*heldUser) : std::string_view()});
-  setJobRouting(*printTo);
+  const bool held = printTo && *printTo != kPrintDirectly;
+  const std::string* named = ticketData->getValue(held ? kHeldUserKey : kJobOwnerKey);
+  if (!named) named = ticketData->getValue(kAccountingUserKey);
+  appendLine(kUserNameLine, {named ? std::string_view(*named) : std::string_view(currentUser)});
+  if (held) setJobRouting(*printTo);
 }
 
 // Appends the lines of one setting: those listed for the option's value,

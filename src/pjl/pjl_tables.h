@@ -195,9 +195,9 @@ inline constexpr settingRule kSettingsAfterUser[] = {
 
 // Held-job routing by PrintTo value; "%q" takes the job's hold key.
 inline constexpr valueLine kRoutingLines[] = {
-    {"JRConf", "@PJL SET HOLD = ON\n"},
-    {"JRConf", "@PJL SET HOLDTYPE = PRIVATE\n"},
-    {"JRConf", "@PJL SET HOLDKEY = %q\n"},
+    {kPrintConfidential, "@PJL SET HOLD = ON\n"},
+    {kPrintConfidential, "@PJL SET HOLDTYPE = PRIVATE\n"},
+    {kPrintConfidential, "@PJL SET HOLDKEY = %q\n"},
     {"JRRepeat", "@PJL SET HOLD = ON\n"},
     {"JRRepeat", "@PJL SET HOLDTYPE = PUBLIC\n"},
     {"JRReserve", "@PJL SET HOLD = STORE\n"},

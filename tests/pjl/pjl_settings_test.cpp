@@ -370,8 +370,19 @@ TEST(PjlUserName, HeldJobNamesRoutingUserThenItsHoldLines) {
   }
 }
 
-TEST(PjlUserName, HeldJobWithoutRoutingUserOrKeyQuotesEmptyTexts) {
+// A held job is found at the panel under a name: without JRUSERNAME the
+// client's accounting user, else the command line's user (never the owner
+// of a job printed at once, and never an empty name).
+TEST(PjlUserName, HeldJobWithoutRoutingUserFallsBackOnAccountingThenCommandLineUser) {
+  const Lines holdLines = {"@PJL SET HOLD = ON\n", "@PJL SET HOLDTYPE = PRIVATE\n",
+                           "@PJL SET HOLDKEY = \"\"\n", kClosingLine};
+  Lines expected = {"@PJL SET USERNAME = \"alice\"\n"};
+  expected.insert(expected.end(), holdLines.begin(), holdLines.end());
   EXPECT_EQ(settingLines({{"PrintTo", "JRConf"}, {"com.apple.print.JobInfo.PMJobOwner", "ann"}}),
-            (Lines{"@PJL SET USERNAME = \"\"\n", "@PJL SET HOLD = ON\n",
-                   "@PJL SET HOLDTYPE = PRIVATE\n", "@PJL SET HOLDKEY = \"\"\n", kClosingLine}));
+            expected);
+  expected[0] = "@PJL SET USERNAME = \"acct7\"\n";
+  EXPECT_EQ(settingLines({{"PrintTo", "JRConf"}, {"job-accounting-user-id", "acct7"}}), expected);
+  EXPECT_EQ(settingLines({{"job-accounting-user-id", "acct7"}}),
+            (Lines{"@PJL SET USERNAME = \"acct7\"\n", kClosingLine}))
+      << "a job printed at once names its accounting user too";
 }
