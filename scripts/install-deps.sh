@@ -8,7 +8,7 @@ packages=(
   libcups2-dev zlib1g-dev
   libcairo2-dev libfontconfig-dev libfreetype-dev fonts-liberation fonts-urw-base35
   libgtest-dev libgmock-dev libbenchmark-dev
-  cups cups-filters qpdf poppler-utils ghostscript libxml2-utils mupdf-tools
+  cups cups-filters cups-ipp-utils qpdf poppler-utils ghostscript libxml2-utils mupdf-tools
   locales time hyperfine
   clang libclang-rt-14-dev libxml2-dev
 )
