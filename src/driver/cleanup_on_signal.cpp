@@ -20,6 +20,9 @@ struct CleanupEntry {
 
 CleanupEntry entries[kMaxPaths];
 volatile sig_atomic_t childPid = 0;
+// Only a process that takes its signals here (the filter, one job) keeps a
+// registry; a server of many jobs at once has none.
+bool handlersInstalled = false;
 volatile sig_atomic_t printerJobOpen = 0;
 
 // What ends a printer job cut short: leave the PDF interpreter, end the
@@ -57,10 +60,11 @@ void installCleanupHandlers() {
   sigemptyset(&action.sa_mask);
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&action.sa_mask, sig);
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &action, nullptr);
+  handlersInstalled = true;
 }
 
 bool cleanupAddPath(const std::string& path, bool isDirectory) {
-  if (path.size() >= PATH_MAX) return false;
+  if (!handlersInstalled || path.size() >= PATH_MAX) return false;
   for (CleanupEntry& e : entries) {
     if (e.state != 0) continue;
     std::memcpy(e.path, path.c_str(), path.size() + 1);

@@ -15,7 +15,8 @@ void installCleanupHandlers();
 
 // Registers a file or an (empty by then) folder to remove on a signal.
 // Folders are removed after files, in reverse order of registration.
-// Returns false when the registry is full or the path too long.
+// Returns false when the registry is full or the path too long, and does
+// nothing in a process that has not installed the handlers.
 bool cleanupAddPath(const std::string& path, bool isDirectory);
 
 // Forgets a registered path (it was removed, or is to be kept).

@@ -10,6 +10,7 @@
 #include "cups_library.h"
 #include "diagnostic_log.h"
 #include "job_pipeline.h"
+#include "child_filter.h"
 #include "job_spool.h"
 #include "messages.h"
 #include "page_count.h"
@@ -37,8 +38,8 @@ JobEvents cupsEvents() {
 
 // Everything after the child's PDF is spooled: the rest of the job's
 // options, then the pipeline into standard output.
-int processJob(int argc, char* argv[], WorkArea& area, bool logToDisk, JobOptions& jobOptions) {
-  const JobEvents events = cupsEvents();
+int processJob(int argc, char* argv[], WorkArea& area, bool logToDisk, JobOptions& jobOptions,
+               const JobEvents& events) {
   DiagnosticLog log;
   if (logToDisk) log.open(area, argc, argv, events);
 
@@ -90,8 +91,11 @@ int runFilter(int argc, char* argv[]) {
   }
 
   reportProgress("INFO: Converting the job to PDF\n");
-  std::unique_ptr<SpoolingChild> child = SpoolingChild::start(argc, argv, *area);
+  const JobEvents events = cupsEvents();
+  std::unique_ptr<SpoolingChild> child = SpoolingChild::start(getArgs(argc, argv), *area, events);
   if (!child) return 1;
+  // A cancel stops the child; once it has ended there is nothing to stop.
+  cleanupSetChild(child->pid());
   // While the child works: the options, the queue's defaults, and libcups
   // that they need, loaded on another core than the child's.
   JobOptions jobOptions = readJobOptions(argv[5]);
@@ -104,10 +108,12 @@ int runFilter(int argc, char* argv[]) {
     return 1;
   }
   off_t childPdfSize = 0;
-  if (!child->finish(childPdfSize)) return 1;
+  const bool spooled = child->finish(childPdfSize);
+  cleanupSetChild(0);
+  if (!spooled) return 1;
   if (childPdfSize == 0) {
     reportLine("ERROR: Data to print not found.\n");
     return 1;
   }
-  return processJob(argc, argv, *area, logToDisk, jobOptions);
+  return processJob(argc, argv, *area, logToDisk, jobOptions, events);
 }

@@ -55,7 +55,8 @@ bool hasMacPrintSettings(const argumentStore& options) {
   return false;
 }
 
-void deriveMacPrintSettings(argumentStore& options, const ClientJob& job, const QueuePpd& ppd) {
+void deriveMacPrintSettings(argumentStore& options, const ClientJob& job,
+                            const PrinterChoices& printer) {
   options.setValueIfAbsent(kJobNameKey, job.title);
   options.setValueIfAbsent(kCopiesKey, job.copies);
   if (const std::string_view* duplex =
@@ -69,6 +70,6 @@ void deriveMacPrintSettings(argumentStore& options, const ClientJob& job, const 
   if (job.pageCount)
     options.setValueIfAbsent(kTotalPagesKey, std::to_string(*job.pageCount));
   if (const std::string* media = firstGiven(options, {kMediaKey, kPageSizeKey}))
-    if (std::optional<std::string> paper = ppd.paperSizeFor(*media))
+    if (std::optional<std::string> paper = printer.paperSizeFor(*media))
       options.setValue(std::string(kMediaKey), *paper);
 }

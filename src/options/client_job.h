@@ -8,7 +8,7 @@
 #include <string>
 
 #include "argument_store.h"
-#include "queue_ppd.h"
+#include "printer_choices.h"
 
 // True when the job carries at least one com.apple.print. key.
 bool hasMacPrintSettings(const argumentStore& options);
@@ -24,4 +24,5 @@ struct ClientJob {
 // standard options imply: job name, copies, duplex, collation, first-page
 // tray, page count and media as the queue names it. Keys the job already
 // has are kept.
-void deriveMacPrintSettings(argumentStore& options, const ClientJob& job, const QueuePpd& ppd);
+void deriveMacPrintSettings(argumentStore& options, const ClientJob& job,
+                            const PrinterChoices& printer);

@@ -88,11 +88,11 @@ void mapResolution(argumentStore& options) {
 }
 
 // The queue's choice of ppdKey that CUPS calls by the job's ippKey value.
-void mapNamedChoice(argumentStore& options, const QueuePpd& queue, std::string_view ippKey,
+void mapNamedChoice(argumentStore& options, const PrinterChoices& printer, std::string_view ippKey,
                     std::string_view ppdKey, PwgChoiceKind kind) {
   const std::string* asked = options.getValue(ippKey);
   if (!asked) return;
-  for (const std::string& choice : queue.choicesOf(ppdKey))
+  for (const std::string& choice : printer.choicesOf(ppdKey))
     if (pwgNameOf(choice, kind) == *asked) {
       options.setValueIfAbsent(ppdKey, choice);
       return;
@@ -122,12 +122,13 @@ std::optional<std::string> holdUnderJobPassword(argumentStore& options) {
   return std::nullopt;
 }
 
-void mapJobAttributes(argumentStore& options, const QueuePpd* queue) {
+void mapJobAttributes(argumentStore& options, const PrinterChoices* printer) {
   mapFinishings(options);
   mapResolution(options);
   if (const std::string* mode = options.getValue(kPrintColorModeKey))
     if (isOneOf(kBlackOnlyModes, *mode)) options.setValueIfAbsent(kBlackOnlyKey, kBlackOnly);
-  if (!queue) return;
-  mapNamedChoice(options, *queue, kMediaSourceKey, kInputSlotKey, PwgChoiceKind::mediaSource);
-  mapNamedChoice(options, *queue, kMediaTypeAttributeKey, kMediaTypeKey, PwgChoiceKind::mediaType);
+  if (!printer) return;
+  mapNamedChoice(options, *printer, kMediaSourceKey, kInputSlotKey, PwgChoiceKind::mediaSource);
+  mapNamedChoice(options, *printer, kMediaTypeAttributeKey, kMediaTypeKey, PwgChoiceKind::mediaType);
+  mapNamedChoice(options, *printer, kOutputBinAttributeKey, kOutputBinKey, PwgChoiceKind::outputBin);
 }

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "argument_store.h"
-#include "queue_ppd.h"
+#include "printer_choices.h"
 
 // IPP finishings values and the PPD choices they stand for, as the PPD's
 // cupsIPPFinishings lines give them to CUPS.
@@ -29,6 +29,7 @@ std::optional<std::string> holdUnderJobPassword(argumentStore& options);
 // The PPD options that a job's other attributes stand for, for a client
 // other than macOS. A PPD option the job gives itself stays, except that
 // printer-resolution, the most exact, wins over a Resolution that a
-// print-quality preset brought. Trays and media types are matched to the
-// queue's choices as CUPS names them; without a queue they are left out.
-void mapJobAttributes(argumentStore& options, const QueuePpd* queue);
+// print-quality preset brought. Trays, media types and output bins are
+// matched to the printer's choices as CUPS names them; without a printer
+// they are left out.
+void mapJobAttributes(argumentStore& options, const PrinterChoices* printer);

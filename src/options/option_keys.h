@@ -89,3 +89,4 @@ inline constexpr std::string_view kPrintQualityKey = "print-quality";
 inline constexpr std::string_view kPrintColorModeKey = "print-color-mode";
 inline constexpr std::string_view kMediaSourceKey = "media-source";
 inline constexpr std::string_view kMediaTypeAttributeKey = "media-type";
+inline constexpr std::string_view kOutputBinAttributeKey = "output-bin";

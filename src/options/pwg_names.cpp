@@ -108,9 +108,9 @@ std::string keywordOf(std::string_view name) {
 }  // namespace
 
 std::string pwgNameOf(std::string_view ppdChoice, PwgChoiceKind kind) {
-  const auto& table = kind == PwgChoiceKind::mediaSource
-                          ? std::span<const WellKnownName>(kSourceNames)
-                          : std::span<const WellKnownName>(kTypeNames);
+  std::span<const WellKnownName> table;
+  if (kind == PwgChoiceKind::mediaSource) table = kSourceNames;
+  if (kind == PwgChoiceKind::mediaType) table = kTypeNames;
   for (const WellKnownName& known : table) {
     const std::string_view start = ppdChoice.substr(0, known.ppd.size());
     if (known.match == Match::prefix ? sameLetters(start, known.ppd)

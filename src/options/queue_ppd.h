@@ -9,16 +9,17 @@
 #include <vector>
 
 #include "argument_store.h"
+#include "printer_choices.h"
 
 struct ppd_file_s;
 struct CupsLibrary;
 
-class QueuePpd {
+class QueuePpd : public PrinterChoices {
  public:
   // Opens the PPD at path; null when it cannot be read as a PPD (or
   // libcups cannot be loaded).
   static std::unique_ptr<QueuePpd> open(const char* path);
-  ~QueuePpd();
+  ~QueuePpd() override;
   QueuePpd(const QueuePpd&) = delete;
   QueuePpd& operator=(const QueuePpd&) = delete;
 
@@ -31,11 +32,11 @@ class QueuePpd {
   // ("iso_a4_210x297mm"), a legacy or PPD name, or already the queue's own
   // name: the PPD size of that name or of those dimensions, else
   // "Custom.WxH" in points. Nothing for a text that names no size.
-  std::optional<std::string> paperSizeFor(std::string_view media) const;
+  std::optional<std::string> paperSizeFor(std::string_view media) const override;
 
   // The choices of the option keyword, in the PPD's order; none when the
   // PPD has no such option.
-  std::vector<std::string> choicesOf(std::string_view keyword) const;
+  std::vector<std::string> choicesOf(std::string_view keyword) const override;
 
  private:
   QueuePpd(const CupsLibrary& cups, ppd_file_s* file) : cups(cups), ppd(file) {}
