@@ -23,19 +23,6 @@ std::string formatPoints(float points) {
   return std::string(text, written.ptr);
 }
 
-// Defaults that say no more than leaving the option out: a job without
-// PrintTo already prints at once, and kPrintDirectly would only move its copies
-// from the PJL quantity into the ticket.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 1> kNeutralDefaults{{
-    {kPrintToKey, kPrintDirectly},
-}};
-
-bool isNeutralDefault(std::string_view option, std::string_view choice) {
-  for (const auto& [name, value] : kNeutralDefaults)
-    if (name == option && value == choice) return true;
-  return false;
-}
-
 // Whether the option takes free text, whose dialogs send "Custom.text".
 bool takesFreeText(const CupsLibrary& cups, ppd_file_t* ppd, const char* keyword) {
   ppd_coption_t* custom = cups.ppdFindCustomOption(ppd, keyword);
@@ -57,6 +44,19 @@ pwg_media_t* mediaSizeFor(const CupsLibrary& cups, const std::string& name) {
 }
 
 }  // namespace
+
+// Defaults that say no more than leaving the option out: a job without
+// PrintTo already prints at once, and kPrintDirectly would only move its copies
+// from the PJL quantity into the ticket.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 1> kNeutralDefaults{{
+    {kPrintToKey, kPrintDirectly},
+}};
+
+bool isNeutralDefault(std::string_view option, std::string_view choice) {
+  for (const auto& [name, value] : kNeutralDefaults)
+    if (name == option && value == choice) return true;
+  return false;
+}
 
 std::unique_ptr<QueuePpd> QueuePpd::open(const char* path) {
   const CupsLibrary* cups = cupsLibrary();

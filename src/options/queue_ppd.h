@@ -14,6 +14,10 @@
 struct ppd_file_s;
 struct CupsLibrary;
 
+// True for a default that says no more than leaving the option out (a
+// PrintTo that prints at once), which therefore never goes into a job.
+bool isNeutralDefault(std::string_view option, std::string_view choice);
+
 class QueuePpd : public PrinterChoices {
  public:
   // Opens the PPD at path; null when it cannot be read as a PPD (or

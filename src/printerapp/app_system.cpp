@@ -1,0 +1,83 @@
+#include "app_system.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr const char* kFooter =
+    "ticketpress, the printer application of the Quorlan PDF laser printers.";
+
+// The value of option name, or fallback.
+const char* optionOr(int count, cups_option_t* options, const char* name, const char* fallback) {
+  const char* value = cupsGetOption(name, count, options);
+  return value ? value : fallback;
+}
+
+pappl_loglevel_t logLevelOf(std::string_view name) {
+  if (name == "fatal") return PAPPL_LOGLEVEL_FATAL;
+  if (name == "error") return PAPPL_LOGLEVEL_ERROR;
+  if (name == "info") return PAPPL_LOGLEVEL_INFO;
+  if (name == "debug") return PAPPL_LOGLEVEL_DEBUG;
+  return PAPPL_LOGLEVEL_WARN;
+}
+
+// The web interface, multiple printers, and what server-options adds or
+// takes away, as PAPPL's own programs read it.
+pappl_soptions_t systemOptions(const char* list) {
+  pappl_soptions_t options = PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE;
+  std::string_view rest = list ? list : "";
+  while (!rest.empty()) {
+    const std::string_view item = rest.substr(0, rest.find(','));
+    rest.remove_prefix(std::min(rest.size(), item.size() + 1));
+    if (item == "web-remote") options |= PAPPL_SOPTIONS_WEB_REMOTE;
+    if (item == "web-log") options |= PAPPL_SOPTIONS_WEB_LOG;
+    if (item == "web-security") options |= PAPPL_SOPTIONS_WEB_SECURITY;
+    if (item == "web-tls") options |= PAPPL_SOPTIONS_WEB_TLS;
+    if (item == "no-tls") options |= PAPPL_SOPTIONS_NO_TLS;
+    if (item == "no-web-interface") options &= ~static_cast<pappl_soptions_t>(PAPPL_SOPTIONS_WEB_INTERFACE);
+  }
+  return options;
+}
+
+// Saves the state where the state-file option says.
+bool saveState(pappl_system_t* system, void* path) {
+  return papplSystemSaveState(system, static_cast<const char*>(path));
+}
+
+}  // namespace
+
+pappl_system_t* createAppSystem(int count, cups_option_t* options, void*) {
+  const char* portText = optionOr(count, options, "server-port", "0");
+  char* end = nullptr;
+  const long port = std::strtol(portText, &end, 10);
+  if (*end || port < 0 || port > 65535) {
+    fprintf(stderr, "%s: Bad server-port value \"%s\".\n", kAppName, portText);
+    return nullptr;
+  }
+  const char* spool = cupsGetOption("spool-directory", count, options);
+  pappl_system_t* system = papplSystemCreate(
+      systemOptions(cupsGetOption("server-options", count, options)), kAppName, static_cast<int>(port),
+      "_print,_universal", spool, cupsGetOption("log-file", count, options),
+      logLevelOf(optionOr(count, options, "log-level", "warn")), nullptr, false);
+  if (!system) return nullptr;
+  papplSystemSetFooterHTML(system, kFooter);
+  if (const char* group = cupsGetOption("admin-group", count, options))
+    papplSystemSetAdminGroup(system, group);
+  // Only this machine's clients unless the administrator says otherwise.
+  const char* listen = optionOr(count, options, "listen-hostname", "localhost");
+  if (!papplSystemAddListeners(system, std::strcmp(listen, "*") ? listen : nullptr)) {
+    fprintf(stderr, "%s: Unable to listen on %s.\n", kAppName, listen);
+    papplSystemDelete(system);
+    return nullptr;
+  }
+  if (const char* state = cupsGetOption("state-file", count, options)) {
+    static std::string statePath;
+    statePath = state;
+    papplSystemLoadState(system, statePath.c_str());
+    papplSystemSetSaveCallback(system, saveState, statePath.data());
+  }
+  return system;
+}

@@ -1,0 +1,16 @@
+// The printer application's system: where it listens (localhost unless
+// told otherwise), its spool folder, log and state, from the options of
+// its "server" sub-command.
+#pragma once
+
+#include <pappl/pappl.h>
+
+// The program's name: the base of its socket, state and spool names.
+inline constexpr const char* kAppName = "ticketpress-printer-app";
+
+// PAPPL's system callback. Options (-o name=value): listen-hostname
+// (default "localhost"; "*" for every address), server-port (0, the
+// default, lets PAPPL choose), spool-directory, log-file, log-level
+// (fatal, error, warn, info, debug), state-file, admin-group,
+// server-options (as PAPPL's own: web-remote, web-log, no-tls, ...).
+pappl_system_t* createAppSystem(int numOptions, cups_option_t* options, void* data);

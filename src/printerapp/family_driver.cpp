@@ -1,0 +1,149 @@
+#include "family_driver.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "family_settings.h"
+#include "family_tables.h"
+#include "pdf_job.h"
+#include "pwg_names.h"
+
+namespace {
+
+// Margins of the family's pages: 12 points, in hundredths of millimetres.
+constexpr int kMargin = 423;
+// Pages a minute, as the PPD's Throughput says.
+constexpr int kPagesPerMinute = 30;
+
+// IPP keywords that stay valid for the life of the process, as PAPPL keeps
+// the pointers it is given.
+struct FamilyKeywords {
+  std::vector<std::string> media, sources, types, bins;
+};
+
+// CUPS's names of choices, after "auto" (the printer's own setting) when
+// PAPPL does not add that itself.
+std::vector<std::string> keywordsOf(std::span<const std::string_view> choices, PwgChoiceKind kind) {
+  std::vector<std::string> keywords;
+  if (kind != PwgChoiceKind::mediaSource) keywords.push_back("auto");
+  for (std::string_view choice : choices) keywords.push_back(pwgNameOf(choice, kind));
+  return keywords;
+}
+
+const FamilyKeywords& familyKeywords() {
+  static const FamilyKeywords keywords = [] {
+    FamilyKeywords k;
+    for (const FamilyPaper& paper : familyPapers()) k.media.emplace_back(paper.pwg);
+    k.media.push_back("custom_min_3x5in");
+    k.media.push_back("custom_max_8.5x17in");
+    k.sources = keywordsOf(familyInputSlots(), PwgChoiceKind::mediaSource);
+    k.types = keywordsOf(familyMediaTypes(), PwgChoiceKind::mediaType);
+    k.bins = keywordsOf(familyOutputBins(), PwgChoiceKind::outputBin);
+    return k;
+  }();
+  return keywords;
+}
+
+// Copies pointers to keywords into a PAPPL list, as many as it takes.
+template <size_t N>
+int fillList(const char* (&list)[N], const std::vector<std::string>& keywords) {
+  int count = 0;
+  for (const std::string& keyword : keywords)
+    if (count < static_cast<int>(N)) list[count++] = keyword.c_str();
+  return count;
+}
+
+// Letter in the given source, margins as the family prints.
+pappl_media_col_t letterIn(const std::string& source) {
+  pappl_media_col_t media = {};
+  media.size_width = 21590;
+  media.size_length = 27940;
+  strncpy(media.size_name, "na_letter_8.5x11in", sizeof media.size_name - 1);
+  strncpy(media.source, source.c_str(), sizeof media.source - 1);
+  strncpy(media.type, "auto", sizeof media.type - 1);
+  media.bottom_margin = media.top_margin = kMargin;
+  media.left_margin = media.right_margin = kMargin;
+  return media;
+}
+
+// The family settings as vendor attributes: their names, and their
+// -supported and -default values in attrs.
+void addFamilySettings(pappl_pr_driver_data_t* data, ipp_t* attrs) {
+  data->num_vendor = 0;
+  for (const FamilySetting& setting : familySettings()) {
+    if (data->num_vendor >= PAPPL_MAX_VENDOR) break;
+    data->vendor[data->num_vendor++] = setting.attribute.data();
+    std::vector<const char*> values;
+    for (const FamilySettingChoice& choice : setting.choices) values.push_back(choice.keyword.data());
+    const std::string name(setting.attribute);
+    ippAddStrings(attrs, IPP_TAG_PRINTER, IPP_CONST_TAG(IPP_TAG_KEYWORD), (name + "-supported").c_str(),
+                  static_cast<int>(values.size()), nullptr, values.data());
+    ippAddString(attrs, IPP_TAG_PRINTER, IPP_CONST_TAG(IPP_TAG_KEYWORD), (name + "-default").c_str(),
+                 nullptr, values.front());
+  }
+}
+
+// The family prints PDF itself; raster documents are not taken yet.
+bool refuseRaster(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
+  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Only PDF documents can be printed.");
+  papplJobSetMessage(job, "Only PDF documents can be printed.");
+  return false;
+}
+bool noRasterPage(pappl_job_t*, pappl_pr_options_t*, pappl_device_t*, unsigned) { return false; }
+bool noRasterLine(pappl_job_t*, pappl_pr_options_t*, pappl_device_t*, unsigned, const unsigned char*) {
+  return false;
+}
+
+}  // namespace
+
+bool familyDriver(pappl_system_t*, const char* driverName, const char*, const char*,
+                  pappl_pr_driver_data_t* data, ipp_t** attrs, void*) {
+  if (std::strcmp(driverName, kFamilyDriverName) != 0) return false;
+  const FamilyKeywords& keywords = familyKeywords();
+
+  data->printfile_cb = printPdfJob;
+  data->format = "application/pdf";
+  data->rstartjob_cb = refuseRaster;
+  data->rendjob_cb = refuseRaster;
+  data->rstartpage_cb = noRasterPage;
+  data->rendpage_cb = noRasterPage;
+  data->rwriteline_cb = noRasterLine;
+  data->raster_types = PAPPL_PWG_RASTER_TYPE_SRGB_8;
+
+  strncpy(data->make_and_model, kFamilyDriverDescription, sizeof data->make_and_model - 1);
+  data->ppm = data->ppm_color = kPagesPerMinute;
+  data->kind = PAPPL_KIND_DOCUMENT | PAPPL_KIND_ENVELOPE;
+  data->color_supported = PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_COLOR | PAPPL_COLOR_MODE_MONOCHROME;
+  data->color_default = PAPPL_COLOR_MODE_AUTO;
+  data->quality_default = IPP_QUALITY_NORMAL;
+  data->duplex = PAPPL_DUPLEX_NORMAL;
+  data->sides_supported = PAPPL_SIDES_ONE_SIDED | PAPPL_SIDES_TWO_SIDED_LONG_EDGE |
+                          PAPPL_SIDES_TWO_SIDED_SHORT_EDGE;
+  data->sides_default = PAPPL_SIDES_ONE_SIDED;
+  data->finishings = PAPPL_FINISHINGS_STAPLE | PAPPL_FINISHINGS_PUNCH;
+
+  data->num_resolution = 0;
+  for (int dpi : familyResolutions()) {
+    data->x_resolution[data->num_resolution] = dpi;
+    data->y_resolution[data->num_resolution++] = dpi;
+  }
+  data->x_default = data->y_default = 600;
+
+  data->left_right = data->bottom_top = kMargin;
+  data->num_media = fillList(data->media, keywords.media);
+  data->num_source = fillList(data->source, keywords.sources);
+  for (int i = 0; i < data->num_source; ++i) data->media_ready[i] = letterIn(keywords.sources[i]);
+  data->media_default = data->media_ready[0];
+  data->num_type = fillList(data->type, keywords.types);
+  data->num_bin = fillList(data->bin, keywords.bins);
+  data->bin_default = 0;
+
+  *attrs = ippNew();
+  addFamilySettings(data, *attrs);
+  return true;
+}
+
+const char* familyAutoAdd(const char*, const char*, const char* deviceId, void*) {
+  return deviceId && std::strstr(deviceId, "MFG:Quorlan;") ? kFamilyDriverName : nullptr;
+}

@@ -1,0 +1,20 @@
+// The printer application's one driver: the family's media, trays, media
+// types, output bins, duplex, colour modes, qualities and resolutions,
+// finishings and its own settings, for PAPPL.
+#pragma once
+
+#include <pappl/pappl.h>
+
+// The driver's name and description, as "add -m" and the web interface
+// show them.
+inline constexpr const char* kFamilyDriverName = "quorlan_pdf_laser";
+inline constexpr const char* kFamilyDriverDescription = "Quorlan PDF Laser";
+
+// PAPPL's driver callback: fills data and the vendor attributes in attrs.
+bool familyDriver(pappl_system_t* system, const char* driverName, const char* deviceUri,
+                  const char* deviceId, pappl_pr_driver_data_t* data, ipp_t** attrs, void* cbdata);
+
+// PAPPL's auto-add callback: the family's driver for a device whose IEEE
+// 1284 ID names Quorlan as its maker, else none.
+const char* familyAutoAdd(const char* deviceInfo, const char* deviceUri, const char* deviceId,
+                          void* data);

@@ -1,0 +1,142 @@
+#include "job_options.h"
+
+#include <array>
+#include <cmath>
+
+#include "family_settings.h"
+#include "family_tables.h"
+#include "ipp_job_attributes.h"
+#include "option_keys.h"
+#include "queue_ppd.h"
+
+namespace {
+
+// The job template attributes the translation reads, as a client sends them.
+constexpr std::array<std::string_view, 13> kPassedAttributes{
+    kSidesKey,           kMediaKey,          kDocumentHandlingKey,  kFinishingsKey,
+    kPrintColorModeKey,  kPrintQualityKey,   kPrinterResolutionKey, kOutputBinAttributeKey,
+    kMediaSourceKey,     kMediaTypeAttributeKey, kAccountingUserKey, kJobPasswordKey,
+    kJobPasswordEncryptionKey};
+
+// One value as CUPS writes it for a filter.
+std::string valueText(ipp_attribute_t* attr, int i) {
+  switch (ippGetValueTag(attr)) {
+    case IPP_TAG_INTEGER:
+    case IPP_TAG_ENUM:
+      return std::to_string(ippGetInteger(attr, i));
+    case IPP_TAG_BOOLEAN:
+      return ippGetBoolean(attr, i) ? "true" : "false";
+    case IPP_TAG_RANGE: {
+      int upper = 0;
+      const int lower = ippGetRange(attr, i, &upper);
+      return lower == upper ? std::to_string(lower)
+                            : std::to_string(lower) + "-" + std::to_string(upper);
+    }
+    case IPP_TAG_RESOLUTION: {
+      int y = 0;
+      ipp_res_t units = IPP_RES_PER_INCH;
+      const int x = ippGetResolution(attr, i, &y, &units);
+      return std::to_string(x) + "x" + std::to_string(y) +
+             (units == IPP_RES_PER_INCH ? "dpi" : "dpcm");
+    }
+    case IPP_TAG_STRING: {
+      int length = 0;
+      const void* data = ippGetOctetString(attr, i, &length);
+      return std::string(static_cast<const char*>(data), static_cast<size_t>(length));
+    }
+    default: {
+      const char* text = ippGetString(attr, i, nullptr);
+      return text ? text : "";
+    }
+  }
+}
+
+// Every value, comma-separated.
+std::string attributeText(ipp_attribute_t* attr) {
+  std::string text;
+  for (int i = 0; i < ippGetCount(attr); ++i) {
+    if (i) text += ',';
+    text += valueText(attr, i);
+  }
+  return text;
+}
+
+// Points, with two decimals at most.
+std::string pointsOf(int hundredthsOfMillimetres) {
+  const double points = std::round(hundredthsOfMillimetres * 72.0 / 25.4) / 100.0;
+  char text[32];
+  snprintf(text, sizeof text, "%.2f", points);
+  std::string value(text);
+  while (value.back() == '0') value.pop_back();
+  if (value.back() == '.') value.pop_back();
+  return value;
+}
+
+// media, media-source and media-type out of media-col.
+void addMediaCol(ipp_t* col, std::vector<std::pair<std::string, std::string>>& options,
+                 const SentAttribute& sent) {
+  ipp_attribute_t* name = ippFindAttribute(col, "media-size-name", IPP_TAG_ZERO);
+  ipp_attribute_t* size = ippFindAttribute(col, "media-size", IPP_TAG_BEGIN_COLLECTION);
+  if (!sent(std::string(kMediaKey).c_str())) {
+    if (name) {
+      options.emplace_back(kMediaKey, attributeText(name));
+    } else if (size) {
+      ipp_t* dims = ippGetCollection(size, 0);
+      ipp_attribute_t* x = ippFindAttribute(dims, "x-dimension", IPP_TAG_INTEGER);
+      ipp_attribute_t* y = ippFindAttribute(dims, "y-dimension", IPP_TAG_INTEGER);
+      if (x && y)
+        options.emplace_back(kMediaKey, "Custom." + pointsOf(ippGetInteger(x, 0)) + "x" +
+                                            pointsOf(ippGetInteger(y, 0)));
+    }
+  }
+  for (std::string_view key : {kMediaSourceKey, kMediaTypeAttributeKey}) {
+    const std::string name(key);
+    ipp_attribute_t* inside = ippFindAttribute(col, name.c_str(), IPP_TAG_ZERO);
+    if (inside && !sent(name.c_str())) options.emplace_back(name, attributeText(inside));
+  }
+}
+
+// "auto" of a tray, media type or output bin leaves the printer's setting.
+bool leavesPrinterSetting(std::string_view name, std::string_view value) {
+  return value == "auto" &&
+         (name == kMediaSourceKey || name == kMediaTypeAttributeKey || name == kOutputBinAttributeKey);
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, std::string>> clientOptions(const SentAttribute& sent) {
+  std::vector<std::pair<std::string, std::string>> options;
+  for (std::string_view key : kPassedAttributes) {
+    const std::string name(key);
+    if (ipp_attribute_t* attr = sent(name.c_str())) options.emplace_back(name, attributeText(attr));
+  }
+  if (ipp_attribute_t* mediaCol = sent("media-col"))
+    addMediaCol(ippGetCollection(mediaCol, 0), options, sent);
+  std::erase_if(options, [](const auto& option) {
+    return leavesPrinterSetting(option.first, option.second);
+  });
+  return options;
+}
+
+JobOptions optionsForJob(const SentAttribute& sent, const SettingValue& setting, const ClientJob& job) {
+  JobOptions result;
+  result.options = argumentStore::initWithOptionString("");
+  if (!result.options) return result;
+  argumentStore& options = *result.options;
+  for (const auto& [name, value] : clientOptions(sent)) options.setValue(name, value);
+  // A family setting the job gave itself counts as the job's PPD option.
+  for (const FamilySetting& family : familySettings())
+    if (sent(std::string(family.attribute).c_str()))
+      if (std::optional<std::string> value = setting(family.attribute))
+        if (std::optional<std::string_view> choice = choiceFor(family, *value))
+          options.setValue(std::string(family.option), std::string(*choice));
+  result.refusal = holdUnderJobPassword(options);
+  const FamilyChoices printer;
+  mapJobAttributes(options, &printer);
+  for (const FamilySetting& family : familySettings())
+    if (std::optional<std::string> value = setting(family.attribute))
+      if (std::optional<std::string_view> choice = choiceFor(family, *value))
+        if (!isNeutralDefault(family.option, *choice)) options.setValueIfAbsent(family.option, *choice);
+  deriveMacPrintSettings(options, job, printer);
+  return result;
+}

@@ -1,0 +1,139 @@
+#include "pdf_job.h"
+
+#include <cerrno>
+#include <climits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "child_filter.h"
+#include "job_options.h"
+#include "job_pipeline.h"
+#include "job_spool.h"
+#include "page_count.h"
+#include "printer_stream.h"
+#include "work_area.h"
+
+namespace {
+
+// What ends a printer job cut short: leave the PDF interpreter, end the
+// PJL job, and hand the printer back.
+constexpr std::string_view kPrinterJobEnd = "\x1B%-12345X@PJL EOJ\n\x1B%-12345X";
+
+// The job's log gets the pipeline's lines, without their line end and with
+// their level.
+JobEvents eventsFor(pappl_job_t* job, bool& printerJobOpen) {
+  JobEvents events;
+  events.message = [job](const std::string& line) {
+    std::string_view text = line;
+    while (text.starts_with('\n')) text.remove_prefix(1);
+    while (text.ends_with('\n')) text.remove_suffix(1);
+    const bool error = text.starts_with("ERROR") || text.starts_with("Error");
+    // PAPPL's log formatting takes no precision, so the text is copied.
+    papplLogJob(job, error ? PAPPL_LOGLEVEL_ERROR : PAPPL_LOGLEVEL_INFO, "%s", std::string(text).c_str());
+  };
+  events.progress = events.message;
+  events.printerJobOpen = [&printerJobOpen](bool open) { printerJobOpen = open; };
+  return events;
+}
+
+// A job attribute the client sent.
+SentAttribute sentBy(pappl_job_t* job) {
+  return [job](const char* name) { return papplJobGetAttribute(job, name); };
+}
+
+// A family setting's value from PAPPL's vendor options (the job's own,
+// else the printer's default).
+SettingValue settingsOf(const pappl_pr_options_t* options) {
+  return [options](std::string_view attribute) -> std::optional<std::string> {
+    for (int i = 0; i < options->num_vendor; ++i)
+      if (attribute == options->vendor[i].name && options->vendor[i].value)
+        return std::string(options->vendor[i].value);
+    return std::nullopt;
+  };
+}
+
+// The copies the client asked for, as the copies argument of a filter.
+std::string copiesOf(pappl_job_t* job) {
+  ipp_attribute_t* copies = papplJobGetAttribute(job, "copies");
+  return std::to_string(copies ? ippGetInteger(copies, 0) : 1);
+}
+
+// Ends the job with why it was not printed.
+bool failJob(pappl_job_t* job, const std::string& why) {
+  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", why.c_str());
+  papplJobSetMessage(job, "%s", why.c_str());
+  return false;
+}
+
+// The PDF to print: PAPPL's own spool file, or, for a page range, the
+// pages that the PDF-to-PDF filter keeps of it, in the work area.
+bool pdfToPrint(pappl_job_t* job, WorkArea& area, const JobEvents& events, std::string& path) {
+  path = papplJobGetFilename(job);
+  ipp_attribute_t* ranges = papplJobGetAttribute(job, "page-ranges");
+  if (!ranges) return true;
+  int last = 0;
+  const int first = ippGetRange(ranges, 0, &last);
+  const std::string range = "page-ranges=" + std::to_string(first) + "-" + std::to_string(last);
+  const char* name = papplJobGetName(job);
+  const std::vector<std::string> args = {std::to_string(papplJobGetID(job)),
+                                         papplJobGetUsername(job), name ? name : "", "1", range,
+                                         path};
+  std::unique_ptr<SpoolingChild> child = SpoolingChild::start(args, area, events);
+  off_t size = 0;
+  if (!child || !child->finish(size)) return false;
+  if (size == 0) {
+    events.tell("ERROR: Data to print not found.\n");
+    return false;
+  }
+  path = area.spoolPath();
+  return true;
+}
+
+}  // namespace
+
+bool printPdfJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device) {
+  pappl_printer_t* printer = papplJobGetPrinter(job);
+  bool printerJobOpen = false;
+  const JobEvents events = eventsFor(job, printerJobOpen);
+
+  std::string error;
+  std::unique_ptr<WorkArea> area = WorkArea::create(false, fixedNameFolder(), error);
+  if (!area) return failJob(job, error);
+  std::string pdfPath;
+  if (!pdfToPrint(job, *area, events, pdfPath))
+    return failJob(job, "The PDF filter could not make the job's pages");
+
+  const char* name = papplJobGetName(job);
+  const ClientJob client{name ? name : "", copiesOf(job), countPagesInFile(pdfPath)};
+  JobOptions jobOptions = optionsForJob(sentBy(job), settingsOf(options), client);
+  if (!jobOptions.options) return failJob(job, "Unable to read the job's options");
+  if (jobOptions.refusal) return failJob(job, *jobOptions.refusal);
+
+  PrintJob print;
+  print.pdfPath = pdfPath;
+  print.options = jobOptions.options;
+  print.user = papplJobGetUsername(job);
+  print.copies = client.copies;
+  const char* uri = papplPrinterGetDeviceURI(printer);
+  print.deviceUri = uri ? uri : "";
+
+  int deviceError = 0;
+  PrinterSink sink([job, device, &deviceError](std::string_view bytes) {
+    if (papplJobIsCanceled(job)) return ECANCELED;
+    if (papplDeviceWrite(device, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()))
+      return 0;
+    deviceError = EIO;
+    return EIO;
+  });
+  JobOutcome outcome = printJob(print, *area, sink, events);
+  if (outcome.status == 0) {
+    papplPrinterSetReasons(printer, PAPPL_PREASON_NONE, PAPPL_PREASON_OFFLINE);
+    return true;
+  }
+  // A printer job cut short is closed at the printer, so that it does not
+  // wait for the rest.
+  if (printerJobOpen && !deviceError) papplDeviceWrite(device, kPrinterJobEnd.data(), kPrinterJobEnd.size());
+  if (deviceError) papplPrinterSetReasons(printer, PAPPL_PREASON_OFFLINE, PAPPL_PREASON_NONE);
+  return failJob(job, outcome.error);
+}
