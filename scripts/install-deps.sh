@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config dpkg-dev
-  libcups2-dev zlib1g-dev
+  libcups2-dev zlib1g-dev libpappl-dev
   libcairo2-dev libfontconfig-dev libfreetype-dev fonts-liberation fonts-urw-base35
   libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-filters cups-ipp-utils qpdf poppler-utils ghostscript libxml2-utils mupdf-tools

@@ -1,9 +1,13 @@
 #include "app_system.h"
 
+#include <grp.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
+
+#include "admin_auth.h"
 
 namespace {
 
@@ -42,6 +46,9 @@ pappl_soptions_t systemOptions(const char* list) {
   return options;
 }
 
+// CUPS's administrators on Debian, else root.
+const char* defaultAdminGroup() { return getgrnam("lpadmin") ? "lpadmin" : "root"; }
+
 // Saves the state where the state-file option says.
 bool saveState(pappl_system_t* system, void* path) {
   return papplSystemSaveState(system, static_cast<const char*>(path));
@@ -64,8 +71,12 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void*) {
       logLevelOf(optionOr(count, options, "log-level", "warn")), nullptr, false);
   if (!system) return nullptr;
   papplSystemSetFooterHTML(system, kFooter);
-  if (const char* group = cupsGetOption("admin-group", count, options))
-    papplSystemSetAdminGroup(system, group);
+  // Settings change only for the admin group's members, with a password;
+  // without a group every request would pass as printing does.
+  papplSystemSetAdminGroup(system, optionOr(count, options, "admin-group", defaultAdminGroup()));
+  static AdminAuth auth;
+  auth.pamService = optionOr(count, options, "auth-service", "cups");
+  papplSystemSetAuthCallback(system, "Basic", authorizeAdmin, &auth);
   // Only this machine's clients unless the administrator says otherwise.
   const char* listen = optionOr(count, options, "listen-hostname", "localhost");
   if (!papplSystemAddListeners(system, std::strcmp(listen, "*") ? listen : nullptr)) {

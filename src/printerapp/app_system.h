@@ -11,6 +11,8 @@ inline constexpr const char* kAppName = "ticketpress-printer-app";
 // PAPPL's system callback. Options (-o name=value): listen-hostname
 // (default "localhost"; "*" for every address), server-port (0, the
 // default, lets PAPPL choose), spool-directory, log-file, log-level
-// (fatal, error, warn, info, debug), state-file, admin-group,
+// (fatal, error, warn, info, debug), state-file, admin-group (the members
+// who may change settings, with their password; default lpadmin, else
+// root), auth-service (the PAM service that checks it; default cups),
 // server-options (as PAPPL's own: web-remote, web-log, no-tls, ...).
 pappl_system_t* createAppSystem(int numOptions, cups_option_t* options, void* data);

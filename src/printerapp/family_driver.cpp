@@ -141,6 +141,13 @@ bool familyDriver(pappl_system_t*, const char* driverName, const char*, const ch
 
   *attrs = ippNew();
   addFamilySettings(data, *attrs);
+#ifdef TICKETPRESS_PAPPL_JOB_PASSWORD
+  // This PAPPL hands a client's PIN to the job and keeps it from others:
+  // offer PIN printing as a CUPS queue with the family's PPD does.
+  ippAddInteger(*attrs, IPP_TAG_PRINTER, IPP_TAG_INTEGER, "job-password-supported", 4);
+  ippAddString(*attrs, IPP_TAG_PRINTER, IPP_CONST_TAG(IPP_TAG_KEYWORD),
+               "job-password-encryption-supported", nullptr, "none");
+#endif
   return true;
 }
 

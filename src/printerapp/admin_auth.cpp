@@ -1,0 +1,75 @@
+#include "admin_auth.h"
+
+#include <grp.h>
+#include <pwd.h>
+#include <security/pam_appl.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// Answers PAM's prompts with the password and nothing else.
+int answerWithPassword(int count, const pam_message** messages, pam_response** responses,
+                       void* password) {
+  auto* answers = static_cast<pam_response*>(calloc(static_cast<size_t>(count), sizeof(pam_response)));
+  if (!answers) return PAM_BUF_ERR;
+  for (int i = 0; i < count; ++i)
+    if (messages[i]->msg_style == PAM_PROMPT_ECHO_OFF || messages[i]->msg_style == PAM_PROMPT_ECHO_ON)
+      answers[i].resp = strdup(static_cast<const char*>(password));
+  *responses = answers;
+  return PAM_SUCCESS;
+}
+
+// Whether PAM's service accepts user with password.
+bool passwordAccepted(const std::string& service, const char* user, const char* password) {
+  pam_conv conversation{answerWithPassword, const_cast<char*>(password)};
+  pam_handle_t* pam = nullptr;
+  if (pam_start(service.c_str(), user, &conversation, &pam) != PAM_SUCCESS) return false;
+  int status = pam_authenticate(pam, PAM_SILENT);
+  if (status == PAM_SUCCESS) status = pam_acct_mgmt(pam, PAM_SILENT);
+  pam_end(pam, status);
+  return status == PAM_SUCCESS;
+}
+
+// Whether user is in the group with id groupId (as primary group or member).
+bool inGroup(const char* user, gid_t groupId) {
+  if (groupId == static_cast<gid_t>(-1)) return true;
+  passwd record {}, *found = nullptr;
+  std::vector<char> buffer(16384);
+  if (getpwnam_r(user, &record, buffer.data(), buffer.size(), &found) != 0 || !found) return false;
+  if (found->pw_gid == groupId) return true;
+  int count = 64;
+  std::vector<gid_t> groups(static_cast<size_t>(count));
+  if (getgrouplist(user, found->pw_gid, groups.data(), &count) < 0) return false;
+  for (int i = 0; i < count; ++i)
+    if (groups[static_cast<size_t>(i)] == groupId) return true;
+  return false;
+}
+
+}  // namespace
+
+http_status_t authorizeAdmin(pappl_client_t* client, const char* group, gid_t groupId, void* data) {
+  if (!group) return HTTP_STATUS_CONTINUE;
+  const auto* auth = static_cast<const AdminAuth*>(data);
+  const char* header = httpGetField(papplClientGetHTTP(client), HTTP_FIELD_AUTHORIZATION);
+  constexpr std::string_view kBasic = "Basic ";
+  if (!header || std::strncmp(header, kBasic.data(), kBasic.size()) != 0)
+    return HTTP_STATUS_UNAUTHORIZED;
+  char credentials[512] = {};
+  int length = sizeof credentials - 1;
+  httpDecode64_2(credentials, &length, header + kBasic.size());
+  char* password = std::strchr(credentials, ':');
+  if (!password) return HTTP_STATUS_UNAUTHORIZED;
+  *password++ = '\0';
+  const bool accepted = passwordAccepted(auth->pamService, credentials, password) &&
+                        inGroup(credentials, groupId);
+  explicit_bzero(credentials, sizeof credentials);
+  if (!accepted) {
+    papplLogClient(client, PAPPL_LOGLEVEL_WARN, "Administration refused: wrong credentials.");
+    return HTTP_STATUS_UNAUTHORIZED;
+  }
+  return HTTP_STATUS_CONTINUE;
+}

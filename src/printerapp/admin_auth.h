@@ -1,0 +1,20 @@
+// Who may change the printer application's settings (web pages, printer
+// and system operations): a member of the admin group who gives a user
+// name and password that PAM accepts, over HTTP Basic. Printing itself
+// needs no credentials. PAPPL lets connections on its local socket (its
+// own sub-commands) through before asking.
+#pragma once
+
+#include <pappl/pappl.h>
+
+#include <string>
+
+// The PAM service (e.g. "cups") that checks the password.
+struct AdminAuth {
+  std::string pamService;
+};
+
+// PAPPL's authentication callback, with an AdminAuth as its data. A
+// request in no group (printing) passes; any other (the admin group, which
+// the system must have) needs a member's credentials.
+http_status_t authorizeAdmin(pappl_client_t* client, const char* group, gid_t groupId, void* data);
