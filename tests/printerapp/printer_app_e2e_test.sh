@@ -1,0 +1,341 @@
+#!/usr/bin/env bash
+# Runs PDF jobs through the printer application, as an IPP client sends
+# them, to a stand-in printer on a raw socket, and checks every job's
+# stream: PJL block, ticket, PDF, and that each job arrives whole and alone.
+#   printer_app_e2e_test.sh BUILD_DIR SOURCE_DIR
+# Exits 77 (skipped) when a tool it needs is missing.
+set -euo pipefail
+export LC_ALL=C
+
+build=$(realpath "$1")
+source=$(realpath "$2")
+for tool in python3 ipptool qpdf xmllint ss; do
+  command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+for program in ticketpress-printer-app ticketpress insertqfjt; do
+  [ -x "$build/$program" ] || { echo "FAIL: $build/$program is not built"; exit 1; }
+done
+sandbox=$source/scripts/printer-app-sandbox.sh
+
+work=$(mktemp -d "$build/printer-app-e2e.XXXXXX")
+mkdir "$work/out" "$work/jobs"
+sink_pid=
+app_started=
+finish() {
+  status=$?
+  [ -z "$app_started" ] || "$sandbox" stop "$work/app" || status=1
+  if [ -n "$sink_pid" ]; then kill -TERM "$sink_pid" 2> /dev/null || true; wait "$sink_pid" 2> /dev/null || true; fi
+  if [ $status -ne 0 ]; then
+    echo "--- printer application log (last 60 lines)"; tail -n 60 "$work/app/printer-app.log" 2> /dev/null || true
+    echo "--- stand-in printer"; cat "$work/sink.log" 2> /dev/null || true
+  fi
+  [ -n "${KEEP_PRINTER_APP_E2E:-}" ] && echo "kept $work" || rm -rf "$work"
+  exit $status
+}
+trap finish EXIT
+
+# Two free high ports on the loopback address.
+free_port() {  # free_port [PORT_TO_AVOID]
+  local candidate
+  for candidate in $(shuf -i 20000-60000 -n 50); do
+    [ "$candidate" != "${1:-}" ] || continue
+    ss -Hltn "sport = :$candidate" | grep -q . || { echo "$candidate"; return; }
+  done
+  return 1
+}
+sink_port=$(free_port) || { echo "FAIL: no free port"; exit 1; }
+app_port=$(free_port "$sink_port") || { echo "FAIL: no free port"; exit 1; }
+
+python3 "$source/tests/printerapp/sink.py" "$sink_port" "$work/out" > "$work/sink.pid" 2> "$work/sink.log" &
+sink_pid=$!
+# The sink prints its process id once it listens.
+for _ in $(seq 100); do [ -s "$work/sink.pid" ] && break; kill -0 "$sink_pid" 2> /dev/null || break; sleep 0.1; done
+[ -s "$work/sink.pid" ] || { echo "FAIL: the stand-in printer did not start"; exit 1; }
+
+app_started=yes
+TICKETPRESS_PRINTER_APP=$build/ticketpress-printer-app \
+  "$sandbox" start "$app_port" "$work/app" "socket://127.0.0.1:$sink_port" > /dev/null
+uri=ipp://127.0.0.1:$app_port/ipp/print/laser
+# The same printer through the application's local socket, where PAPPL
+# lets any client do what an administrator may: root's socket has the
+# program's name, another user's the user id too.
+socket=$work/app/ticketpress-printer-app
+[ "$(id -u)" = 0 ] || socket=$socket$(id -u)
+local_uri=ipp://${socket//\//%2F}.sock/ipp/print/laser
+
+failures=0
+check() {  # check DESCRIPTION COMMAND...
+  if "${@:2}"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
+}
+
+attributes=$(ipptool -tv "$uri" get-printer-attributes.test)
+advertises() { grep -qE -- "$1" <<< "$attributes"; }
+check "IPP: document-format-supported has application/pdf" advertises 'document-format-supported \(.*\) = (.*,)?application/pdf(,|$)'
+check "IPP: finishings-supported staple" advertises 'finishings-supported \(.*\) = (.*,)?staple(,|$)'
+check "IPP: finishings-supported punch" advertises 'finishings-supported \(.*\) = (.*,)?punch(,|$)'
+check "IPP: media-source-supported tray-2" advertises 'media-source-supported \(.*\) = (.*,)?tray-2(,|$)'
+check "IPP: output-bin-supported bin-2" advertises 'output-bin-supported \(.*\) = (.*,)?bin-2(,|$)'
+check "IPP: print-quality-supported draft,normal,high" advertises 'print-quality-supported \(1setOf enum\) = draft,normal,high$'
+check "IPP: printer-resolution-supported 300, 600, 1200 dpi" advertises 'printer-resolution-supported \(1setOf resolution\) = 300dpi,600dpi,1200dpi$'
+check "IPP: job-creation-attributes-supported has quorlan-toner-darkness" advertises 'job-creation-attributes-supported \(.*\) = (.*,)?quorlan-toner-darkness(,|$)'
+check "IPP: page-ranges-supported" advertises 'page-ranges-supported \(boolean\) = true$'
+
+# Jobs go in held and are released together, as a busy printer gets them:
+# the application then keeps its connection to the printer open from one
+# to the next, and the stand-in printer has to tell them apart. PAPPL
+# prints released jobs newest first, so each job has a job-name that
+# begins with its label, to be found by.
+printer_operation() {  # printer_operation OPERATION
+  cat > "$work/operation.test" <<TEST
+{
+  OPERATION $1
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri \$uri
+  STATUS successful-ok
+}
+TEST
+  ipptool -q "$local_uri" "$work/operation.test"
+}
+labels=()
+job_ids=()
+submit() {  # submit LABEL FILE [JOB_LINES [NAME_LINES]]
+  local label=$1 file=$2 template=${3:-}
+  local names=${4:-"ATTR name requesting-user-name alice
+  ATTR name job-name $label"}
+  cat > "$work/jobs/$label.test" <<TEST
+{
+  OPERATION Print-Job
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri \$uri
+  $names
+  ATTR mimeMediaType document-format application/pdf
+  GROUP job-attributes-tag
+  $template
+  FILE \$filename
+  STATUS successful-ok
+  DISPLAY job-id
+}
+TEST
+  local id
+  id=$(ipptool -t -f "$file" "$uri" "$work/jobs/$label.test" | sed -n 's/.*job-id (integer) = \([0-9]*\).*/\1/p')
+  check "$label: job queued" test -n "$id"
+  labels+=("$label")
+  job_ids+=("${id:-0}")
+}
+
+letter=$source/data/letter-1page.pdf
+a4=$source/data/a4-3pages.pdf
+esc=$'\e'
+submit plain "$letter"
+check "Hold-New-Jobs" printer_operation Hold-New-Jobs
+submit Report "$a4" 'ATTR integer copies 2
+  ATTR keyword sides two-sided-long-edge
+  ATTR keyword media iso_a4_210x297mm
+  ATTR enum finishings 4
+  ATTR keyword output-bin bin-2
+  ATTR keyword media-source tray-2
+  ATTR keyword quorlan-toner-darkness 8' 'ATTR name requesting-user-name carol
+  ATTR name job-name Report'
+submit staple-punch "$letter" 'ATTR enum finishings 4,5'
+submit punch "$letter" 'ATTR enum finishings 5'
+submit bin "$letter" 'ATTR keyword output-bin bin-7'
+submit tray-and-type "$letter" 'ATTR keyword media-source by-pass-tray
+  ATTR keyword media-type cardstock'
+submit media-col "$a4" 'ATTR collection media-col {
+    MEMBER keyword media-size-name iso_a5_148x210mm
+    MEMBER keyword media-source tray-3
+    MEMBER keyword media-type labels
+  }'
+submit custom-size "$letter" 'ATTR collection media-col {
+    MEMBER collection media-size {
+      MEMBER integer x-dimension 12700
+      MEMBER integer y-dimension 17780
+    }
+  }'
+submit short-edge "$a4" 'ATTR keyword sides two-sided-short-edge'
+submit monochrome "$letter" 'ATTR keyword print-color-mode monochrome'
+submit color "$letter" 'ATTR keyword print-color-mode color'
+submit draft "$letter" 'ATTR enum print-quality 3'
+submit high "$letter" 'ATTR enum print-quality 5'
+submit resolution "$letter" 'ATTR resolution printer-resolution 300dpi'
+submit copies "$letter" 'ATTR integer copies 3'
+submit pages "$a4" 'ATTR rangeOfInteger page-ranges 2-3'
+submit darkness "$letter" 'ATTR keyword quorlan-toner-darkness 8'
+# In ipptool's strings \" is a quote and \n a new line; ESC goes in as is.
+submit hostile "$letter" '' "ATTR name requesting-user-name \"eve\\\"\\n@PJL SET QTY = 99\\n$esc%-12345X@PJL ENTER LANGUAGE = PCL\"
+  ATTR name job-name \"hostile\\\"\\n@PJL SET DENSITY = 5\\n$esc%-12345X@PJL COMMENT Quorlan PDF PrintPath Filter\\n<x>&amp;'\""
+
+check "Release-Held-New-Jobs" printer_operation Release-Held-New-Jobs
+
+# Every job's state, as "ID,STATE" lines.
+cat > "$work/get-jobs.test" <<'TEST'
+{
+  OPERATION Get-Jobs
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR keyword which-jobs all
+  ATTR keyword requested-attributes job-id,job-state
+  STATUS successful-ok
+  DISPLAY job-id
+  DISPLAY job-state
+}
+TEST
+job_states() { ipptool -c "$uri" "$work/get-jobs.test" | grep -E '^[0-9]+,'; }
+ended() { [ "$(job_states | grep -cE ',(completed|aborted|canceled)$')" = "${#labels[@]}" ]; }
+for _ in $(seq 600); do ended && break; sleep 0.1; done
+job_states > "$work/job-states"
+# The stand-in printer writes the last job once the connection closes.
+count=${#labels[@]}
+for _ in $(seq 100); do [ -e "$work/out/job-$count.prn" ] && break; sleep 0.1; done
+"$sandbox" stop "$work/app"
+app_started=
+kill -TERM "$sink_pid"
+wait "$sink_pid" || true
+sink_pid=
+streams=$(find "$work/out" -name 'job-*.prn' | wc -l)
+check "each of the $count jobs reached the printer as a file of its own ($streams files)" test "$streams" = "$count"
+connections=$(grep -c '^sink: connection' "$work/sink.log" || true)
+check "the jobs shared connections to the printer ($count jobs, $connections connections)" test "$connections" -lt "$count"
+
+# A job's stream in parts: the PJL block before the PDF, the PDF up to the
+# last-but-one end of job, and the ticket in the PDF as insertqfjt reads it.
+stream() { echo "$work/jobs/$1.prn"; }
+split_stream() {  # split_stream LABEL
+  local out start end
+  out=$(stream "$1")
+  start=$(grep -abo -m1 '%PDF-' "$out" | cut -d: -f1)
+  end=$(grep -abo '@PJL EOJ' "$out" | tail -n2 | head -n1 | cut -d: -f1)
+  head -c "${start:-0}" "$out" > "$out.pjl"
+  head -c "${end:-0}" "$out" | tail -c +"$((${start:-0} + 1))" > "$out.pdf"
+  "$build/insertqfjt" "$out.pdf" > "$out.ticket" 2> /dev/null || true
+}
+uel=$esc%-12345X
+closing=$uel$uel$'@PJL JOB\n@PJL QPORTROTATE\n@PJL EOJ\n'$uel
+# Starts with the banner, holds one PDF, ends with the closing PJL job, and
+# has no UEL but the opening one and the three of the closing job.
+whole_and_alone() {
+  local out
+  out=$(stream "$1")
+  [ "$(head -c 51 "$out")" = "$uel@PJL COMMENT Quorlan PDF PrintPath Filter" ] &&
+    [ "$(grep -ac '%PDF-' "$out")" = 1 ] &&
+    [ "$(tail -c ${#closing} "$out")" = "$closing" ] &&
+    [ "$(grep -ao "$uel" "$out" | wc -l)" = 4 ]
+}
+# After the opening UEL, only "@PJL ..." lines, and no ESC.
+pjl_lines_only() {
+  local pjl
+  pjl=$(stream "$1").pjl
+  ! grep -qa "$esc" <(tail -c +10 "$pjl") && ! grep -qav '^@PJL ' <(tail -c +10 "$pjl")
+}
+pdf_checks() { qpdf --check "$(stream "$1").pdf" > /dev/null; }
+ticket_is_xml() { xmllint --noout "$(stream "$1").ticket" 2> /dev/null; }
+has_line() { grep -qaxF -- "$2" "$(stream "$1").pjl"; }
+lacks() { ! grep -qaF -- "$2" "$(stream "$1").pjl"; }
+ticket_has() { grep -qF -- "$2" "$(stream "$1").ticket"; }
+ticket_lacks() { ! grep -qF -- "$2" "$(stream "$1").ticket"; }
+pages_are() { [ "$(qpdf --show-npages "$(stream "$1").pdf")" = "$2" ]; }
+# The page texts of the sample PDFs, in the PDF with its streams
+# uncompressed (in a file: grep -q would cut qpdf's output short).
+shows() {
+  local pdf
+  pdf=$(stream "$1").pdf
+  qpdf --qdf --object-streams=disable "$pdf" "$pdf.qdf" && grep -qaF -- "($2)" "$pdf.qdf"
+}
+not_shows() { ! shows "$@"; }
+
+# Each stream under its job's label: the job name up to the first
+# character that no label has.
+declare -A streams_of
+for out in "$work"/out/job-*.prn; do
+  [ -e "$out" ] || continue
+  label=$(sed -n 's/^@PJL JOB NAME = "\([A-Za-z-]*\).*/\1/p;T;q' "$out")
+  streams_of[$label]=$((${streams_of[$label]:-0} + 1))
+  cp "$out" "$(stream "${label:-unnamed}")"
+done
+for k in "${!labels[@]}"; do
+  label=${labels[k]}
+  [ -e "$(stream "$label")" ] || : > "$(stream "$label")"
+  split_stream "$label"
+  check "$label: job ${job_ids[k]} completed" grep -qx "${job_ids[k]},completed" "$work/job-states"
+  check "$label: one stream with its name" test "${streams_of[$label]:-0}" = 1
+  check "$label: one whole job, alone in its file" whole_and_alone "$label"
+  check "$label: PJL block of PJL lines only" pjl_lines_only "$label"
+  check "$label: PDF passes qpdf --check" pdf_checks "$label"
+  check "$label: ticket is well-formed XML" ticket_is_xml "$label"
+done
+
+# Each feature, as the PJL block and the ticket say it.
+check "plain: one copy" has_line plain '@PJL SET QTY = 1'
+check "plain: the user" has_line plain '@PJL SET USERNAME = "alice"'
+check "plain: the printer's colour setting" lacks plain QCOLORMODEL
+check "plain: the printer's toner darkness" lacks plain DENSITY
+check "plain: one page in the ticket" ticket_has plain '<PageAttribRange StartPageNum="1" EndPageNum="1" '
+check "finishings 4,5: staple" ticket_has staple-punch 'Staple="On"'
+check "finishings 4,5: punch" ticket_has staple-punch 'HolePunch="On"'
+check "finishings 5: punch" ticket_has punch 'HolePunch="On"'
+check "finishings 5: no staple" ticket_lacks punch 'Staple='
+check "output-bin bin-7: bin 7" ticket_has bin 'OutputBin="7"'
+check "media-source by-pass-tray: the multipurpose feeder" ticket_has tray-and-type 'PaperTray="MP Feeder"'
+check "media-type cardstock: card stock" ticket_has tray-and-type 'MediaType="Card Stock"'
+check "media-col: A5 from tray 3, labels" ticket_has media-col 'PaperTray="Tray 3" PaperSize="A5" MediaType="Labels"'
+check "media-col: all three pages" ticket_has media-col 'StartPageNum="1" EndPageNum="3" '
+check "custom size: inches" has_line custom-size '@PJL SET QCUSTOMPAPERUNITS = INCHES'
+check "custom size: 5 inches wide" has_line custom-size '@PJL SET QCUSTOMPAPERWIDTH = 5.00'
+check "custom size: 7 inches high" has_line custom-size '@PJL SET QCUSTOMPAPERHEIGHT = 7.00'
+check "sides two-sided-short-edge: short edge" ticket_has short-edge 'Duplex="Short Edge"'
+check "print-color-mode monochrome: black only" has_line monochrome '@PJL SET QCOLORMODEL = BLACK'
+check "print-color-mode color: the printer's setting" lacks color QCOLORMODEL
+check "print-quality draft: 300 dpi" ticket_has draft 'Resolution="300"'
+check "print-quality high: 1200 dpi" ticket_has high 'Resolution="1200"'
+check "printer-resolution 300dpi: 300 dpi" ticket_has resolution 'Resolution="300"'
+check "copies 3: made by the printer" has_line copies '@PJL SET QTY = 3'
+check "copies 3: one copy in the ticket" ticket_has copies 'Copies="1"'
+check "page-ranges 2-3: two pages" pages_are pages 2
+check "page-ranges 2-3: page 2" shows pages 'A4 page 2 of 3'
+check "page-ranges 2-3: page 3" shows pages 'A4 page 3 of 3'
+check "page-ranges 2-3: not page 1" not_shows pages 'A4 page 1 of 3'
+check "page-ranges 2-3: the ticket's pages" ticket_has pages 'StartPageNum="1" EndPageNum="2" '
+check "quorlan-toner-darkness 8: density 3" has_line darkness '@PJL SET DENSITY = 3'
+
+# A client's names must not add a PJL line or a UEL (see the checks of
+# every job above), nor break the ticket's XML. With the quoted values
+# masked, the PJL block reads as that of a job with plain names.
+masked() { sed -E 's/"[^"]*"/"..."/g' "$(stream "$1").pjl"; }
+same_block_as_plain() { [ "$(masked hostile)" = "$(masked plain)" ]; }
+check "hostile names: the PJL block of a plain job" same_block_as_plain
+no_line_starting() { ! grep -qa "^$2" "$(stream "$1").pjl"; }
+check "hostile names: no density line" no_line_starting hostile '@PJL SET DENSITY'
+check "hostile names: no language switch" no_line_starting hostile '@PJL ENTER'
+check "hostile names: one copy" has_line hostile '@PJL SET QTY = 1'
+# The job name as an XML parser reads it back from the ticket.
+ticket_name=$(xmllint --xpath 'string(/QuorlanFormJobTicket/@JobName)' "$(stream hostile).ticket" 2> /dev/null || true)
+starts_with() { [[ $1 == "$2"* ]]; }
+ends_with() { [[ $1 == *"$2" ]]; }
+check "hostile names: the ticket keeps the quote" starts_with "$ticket_name" 'hostile"'
+check "hostile names: the ticket keeps <, >, & and '" ends_with "$ticket_name" "<x>&amp;'"
+
+# The same job through the CUPS filter, with the options a macOS client
+# sends a queue for it, and a PDF-to-PDF filter that passes the file on:
+# both front ends must send the printer the same bytes.
+printf '#!/bin/sh\nexec cat "$6"\n' > "$work/pass-through.sh"
+chmod +x "$work/pass-through.sh"
+options='com.apple.print.JobInfo.PMJobName=Report com.apple.print.PrintSettings.PMCopies..n.=2 com.apple.print.PrintSettings.PMDuplexing..n.=2 com.apple.print.PrintSettings.PMPrimaryPaperFeed..a.1=Tray2 com.apple.print.PrintSettings.PMTotalBeginPages..n.=3 InputSlot=Tray2 media=A4 StapleJob=TrueM OutputBin=Bin2 TonerDarkness=8'
+TICKETPRESS_PDFTOPDF=$work/pass-through.sh "$build/ticketpress" 7 carol Report 2 "$options" "$a4" \
+  > "$work/filter.prn" 2> "$work/filter.log" || echo "ticketpress failed: $(tail -n 3 "$work/filter.log")"
+check "Report: the CUPS filter's bytes, byte for byte" cmp "$work/filter.prn" "$(stream Report)"
+check "Report: density 3" has_line Report '@PJL SET DENSITY = 3'
+check "Report: two copies" has_line Report '@PJL SET QTY = 2'
+check "Report: the user" has_line Report '@PJL SET USERNAME = "carol"'
+check "Report: the job's name" has_line Report '@PJL JOB NAME = "Report"'
+check "Report: tray 2, A4, long edge, staple" ticket_has Report \
+  'StartPageNum="1" EndPageNum="3" PaperTray="Tray 2" PaperSize="A4" Duplex="Long Edge" Staple="On" '
+check "Report: bin 2" ticket_has Report 'OutputBin="2"'
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
