@@ -49,10 +49,33 @@ bool inGroup(const char* user, gid_t groupId) {
   return false;
 }
 
+// IPP operations that only read, which PAPPL also checks against the admin
+// group when a client asks about another's job.
+bool onlyReads(ipp_op_t operation) {
+  return operation == IPP_OP_GET_JOB_ATTRIBUTES || operation == IPP_OP_GET_JOBS ||
+         operation == IPP_OP_GET_PRINTER_ATTRIBUTES || operation == IPP_OP_VALIDATE_JOB;
+}
+
+// An operation on the client's own job: the job's owner is the user the
+// request names, as CUPS takes it from a client without credentials.
+bool onOwnJob(pappl_client_t* client, ipp_t* request) {
+  const ipp_op_t operation = ippGetOperation(request);
+  if (operation != IPP_OP_CANCEL_JOB && operation != IPP_OP_HOLD_JOB && operation != IPP_OP_RELEASE_JOB)
+    return false;
+  pappl_job_t* job = papplClientGetJob(client);
+  ipp_attribute_t* user = ippFindAttribute(request, "requesting-user-name", IPP_TAG_NAME);
+  const char* owner = job ? papplJobGetUsername(job) : nullptr;
+  const char* asking = user ? ippGetString(user, 0, nullptr) : nullptr;
+  return owner && asking && std::strcmp(owner, asking) == 0;
+}
+
 }  // namespace
 
 http_status_t authorizeAdmin(pappl_client_t* client, const char* group, gid_t groupId, void* data) {
   if (!group) return HTTP_STATUS_CONTINUE;
+  // A client may follow any job and cancel, hold or release its own.
+  if (ipp_t* request = papplClientGetRequest(client))
+    if (onlyReads(ippGetOperation(request)) || onOwnJob(client, request)) return HTTP_STATUS_CONTINUE;
   const auto* auth = static_cast<const AdminAuth*>(data);
   const char* header = httpGetField(papplClientGetHTTP(client), HTTP_FIELD_AUTHORIZATION);
   constexpr std::string_view kBasic = "Basic ";

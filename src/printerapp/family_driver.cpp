@@ -59,7 +59,7 @@ pappl_media_col_t letterIn(const std::string& source) {
   pappl_media_col_t media = {};
   media.size_width = 21590;
   media.size_length = 27940;
-  strncpy(media.size_name, "na_letter_8.5x11in", sizeof media.size_name - 1);
+  strncpy(media.size_name, kInitialMedia, sizeof media.size_name - 1);
   strncpy(media.source, source.c_str(), sizeof media.source - 1);
   strncpy(media.type, "auto", sizeof media.type - 1);
   media.bottom_margin = media.top_margin = kMargin;
@@ -115,12 +115,12 @@ bool familyDriver(pappl_system_t*, const char* driverName, const char*, const ch
   data->ppm = data->ppm_color = kPagesPerMinute;
   data->kind = PAPPL_KIND_DOCUMENT | PAPPL_KIND_ENVELOPE;
   data->color_supported = PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_COLOR | PAPPL_COLOR_MODE_MONOCHROME;
-  data->color_default = PAPPL_COLOR_MODE_AUTO;
-  data->quality_default = IPP_QUALITY_NORMAL;
+  data->color_default = kInitialColorMode;
+  data->quality_default = kInitialQuality;
   data->duplex = PAPPL_DUPLEX_NORMAL;
   data->sides_supported = PAPPL_SIDES_ONE_SIDED | PAPPL_SIDES_TWO_SIDED_LONG_EDGE |
                           PAPPL_SIDES_TWO_SIDED_SHORT_EDGE;
-  data->sides_default = PAPPL_SIDES_ONE_SIDED;
+  data->sides_default = kInitialSides;
   data->finishings = PAPPL_FINISHINGS_STAPLE | PAPPL_FINISHINGS_PUNCH;
 
   data->num_resolution = 0;
@@ -128,7 +128,7 @@ bool familyDriver(pappl_system_t*, const char* driverName, const char*, const ch
     data->x_resolution[data->num_resolution] = dpi;
     data->y_resolution[data->num_resolution++] = dpi;
   }
-  data->x_default = data->y_default = 600;
+  data->x_default = data->y_default = kInitialResolution;
 
   data->left_right = data->bottom_top = kMargin;
   data->num_media = fillList(data->media, keywords.media);

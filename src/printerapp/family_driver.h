@@ -10,6 +10,15 @@
 inline constexpr const char* kFamilyDriverName = "quorlan_pdf_laser";
 inline constexpr const char* kFamilyDriverDescription = "Quorlan PDF Laser";
 
+// The driver's own defaults, which leave the printer's own settings: a job
+// takes a printer default only where an administrator changed it.
+inline constexpr pappl_color_mode_t kInitialColorMode = PAPPL_COLOR_MODE_AUTO;
+inline constexpr ipp_quality_t kInitialQuality = IPP_QUALITY_NORMAL;
+inline constexpr int kInitialResolution = 600;
+inline constexpr pappl_sides_t kInitialSides = PAPPL_SIDES_ONE_SIDED;
+inline constexpr const char* kInitialMedia = "na_letter_8.5x11in";
+inline constexpr const char* kInitialOutputBin = "auto";
+
 // PAPPL's driver callback: fills data and the vendor attributes in attrs.
 bool familyDriver(pappl_system_t* system, const char* driverName, const char* deviceUri,
                   const char* deviceId, pappl_pr_driver_data_t* data, ipp_t** attrs, void* cbdata);

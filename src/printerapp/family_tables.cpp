@@ -77,10 +77,12 @@ std::vector<std::string> FamilyChoices::choicesOf(std::string_view keyword) cons
   return {};
 }
 
-// A family size by name, else by the size a PWG, legacy or PPD name gives.
+// A family size by name, a custom size as it is, else a family size by the
+// size a PWG, legacy or PPD name gives.
 std::optional<std::string> FamilyChoices::paperSizeFor(std::string_view media) const {
   for (const FamilyPaper& paper : kPapers)
     if (media == paper.ppd || media == paper.pwg) return std::string(paper.ppd);
+  if (media.starts_with("Custom.")) return std::string(media);
   const CupsLibrary* cups = cupsLibrary();
   if (!cups) return std::nullopt;
   const std::string name(media);

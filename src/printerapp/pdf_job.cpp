@@ -1,5 +1,6 @@
 #include "pdf_job.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "job_pipeline.h"
 #include "job_spool.h"
 #include "page_count.h"
+#include "printer_defaults.h"
 #include "printer_stream.h"
 #include "work_area.h"
 
@@ -37,19 +39,23 @@ JobEvents eventsFor(pappl_job_t* job, bool& printerJobOpen) {
   return events;
 }
 
-// A job attribute the client sent.
-SentAttribute sentBy(pappl_job_t* job) {
-  return [job](const char* name) { return papplJobGetAttribute(job, name); };
+// A job attribute the client sent, else a printer default that an
+// administrator changed.
+SentAttribute sentBy(pappl_job_t* job, const PrinterDefaults& defaults) {
+  return [job, &defaults](const char* name) {
+    ipp_attribute_t* sent = papplJobGetAttribute(job, name);
+    return sent ? sent : defaults.changed(name);
+  };
 }
 
-// A family setting's value from PAPPL's vendor options (the job's own,
-// else the printer's default).
-SettingValue settingsOf(const pappl_pr_options_t* options) {
-  return [options](std::string_view attribute) -> std::optional<std::string> {
-    for (int i = 0; i < options->num_vendor; ++i)
-      if (attribute == options->vendor[i].name && options->vendor[i].value)
-        return std::string(options->vendor[i].value);
-    return std::nullopt;
+// A family setting's value: the job's own, else the printer's default.
+SettingValue settingsOf(pappl_job_t* job, const PrinterDefaults& defaults) {
+  return [job, &defaults](std::string_view attribute) -> std::optional<std::string> {
+    if (ipp_attribute_t* own = papplJobGetAttribute(job, std::string(attribute).c_str())) {
+      const char* text = ippGetString(own, 0, nullptr);
+      return text ? std::optional<std::string>(text) : std::nullopt;
+    }
+    return defaults.setting(attribute);
   };
 }
 
@@ -92,7 +98,7 @@ bool pdfToPrint(pappl_job_t* job, WorkArea& area, const JobEvents& events, std::
 
 }  // namespace
 
-bool printPdfJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device) {
+bool printPdfJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
   pappl_printer_t* printer = papplJobGetPrinter(job);
   bool printerJobOpen = false;
   const JobEvents events = eventsFor(job, printerJobOpen);
@@ -106,7 +112,8 @@ bool printPdfJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* 
 
   const char* name = papplJobGetName(job);
   const ClientJob client{name ? name : "", copiesOf(job), countPagesInFile(pdfPath)};
-  JobOptions jobOptions = optionsForJob(sentBy(job), settingsOf(options), client);
+  const PrinterDefaults defaults(printer);
+  JobOptions jobOptions = optionsForJob(sentBy(job, defaults), settingsOf(job, defaults), client);
   if (!jobOptions.options) return failJob(job, "Unable to read the job's options");
   if (jobOptions.refusal) return failJob(job, *jobOptions.refusal);
 
@@ -126,8 +133,14 @@ bool printPdfJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* 
     deviceError = EIO;
     return EIO;
   });
+  // PAPPL counts a PDF job as one impression, and adds that one when the
+  // callback succeeds.
+  const int64_t sides = client.pageCount ? *client.pageCount * std::stoi(client.copies) : 1;
+  const int impressions = static_cast<int>(std::clamp<int64_t>(sides, 1, INT_MAX));
+  papplJobSetImpressions(job, impressions);
   JobOutcome outcome = printJob(print, *area, sink, events);
   if (outcome.status == 0) {
+    papplJobSetImpressionsCompleted(job, impressions - 1);
     papplPrinterSetReasons(printer, PAPPL_PREASON_NONE, PAPPL_PREASON_OFFLINE);
     return true;
   }

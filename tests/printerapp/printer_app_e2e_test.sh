@@ -9,7 +9,7 @@ export LC_ALL=C
 
 build=$(realpath "$1")
 source=$(realpath "$2")
-for tool in python3 ipptool qpdf xmllint ss; do
+for tool in python3 ipptool qpdf xmllint ss curl; do
   command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 for program in ticketpress-printer-app ticketpress insertqfjt; do
@@ -189,6 +189,44 @@ TEST
 job_states() { ipptool -c "$uri" "$work/get-jobs.test" | grep -E '^[0-9]+,'; }
 ended() { [ "$(job_states | grep -cE ',(completed|aborted|canceled)$')" = "${#labels[@]}" ]; }
 for _ in $(seq 600); do ended && break; sleep 0.1; done
+
+# Defaults that an administrator sets (here over the local socket) reach
+# the jobs that do not say otherwise, the family settings' among them. A
+# client follows its job without a password; the pages that change
+# settings ask for one.
+cat > "$work/defaults.test" <<'TEST'
+{
+  OPERATION Set-Printer-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  GROUP printer-attributes-tag
+  ATTR keyword print-color-mode-default monochrome
+  ATTR keyword quorlan-toner-darkness-default 8
+  STATUS successful-ok
+}
+TEST
+check "Set-Printer-Attributes: colour mode and toner darkness defaults" ipptool -q "$local_uri" "$work/defaults.test"
+submit defaults "$letter"
+for _ in $(seq 600); do ended && break; sleep 0.1; done
+cat > "$work/get-job.test" <<TEST
+{
+  OPERATION Get-Job-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri \$uri
+  ATTR integer job-id ${job_ids[-1]}
+  ATTR name requesting-user-name alice
+  STATUS successful-ok
+  EXPECT job-state
+}
+TEST
+check "a client reads its job without a password" ipptool -q "$uri" "$work/get-job.test"
+web_status() { curl -s -o /dev/null -w '%{http_code}' "http://127.0.0.1:$app_port$1"; }
+check "the printing defaults page asks for a password" test "$(web_status /laser/printing)" = 401
+check "the printer's status page does not" test "$(web_status /laser)" = 200
 job_states > "$work/job-states"
 # The stand-in printer writes the last job once the connection closes.
 count=${#labels[@]}
@@ -302,6 +340,8 @@ check "page-ranges 2-3: page 3" shows pages 'A4 page 3 of 3'
 check "page-ranges 2-3: not page 1" not_shows pages 'A4 page 1 of 3'
 check "page-ranges 2-3: the ticket's pages" ticket_has pages 'StartPageNum="1" EndPageNum="2" '
 check "quorlan-toner-darkness 8: density 3" has_line darkness '@PJL SET DENSITY = 3'
+check "changed defaults: black only" has_line defaults '@PJL SET QCOLORMODEL = BLACK'
+check "changed defaults: density 3" has_line defaults '@PJL SET DENSITY = 3'
 
 # A client's names must not add a PJL line or a UEL (see the checks of
 # every job above), nor break the ticket's XML. With the quoted values
