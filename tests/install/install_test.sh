@@ -51,10 +51,11 @@ strings=/usr/share/ticketpress/coversheet/English.lproj/Localizable.strings
 check "install: $filter, mode 0755" mode_is 755 "$root$filter"
 check "install: no ticketpress in /usr/bin" test ! -e "$root/usr/bin/ticketpress"
 check "install: $ppd" test -f "$root$ppd"
-check "install: insertqfjt and coversheet in /usr/bin" \
-  test -x "$root/usr/bin/insertqfjt" -a -x "$root/usr/bin/coversheet"
+check "install: insertqfjt, coversheet and ticketpress-printer-app in /usr/bin" \
+  test -x "$root/usr/bin/insertqfjt" -a -x "$root/usr/bin/coversheet" -a -x "$root/usr/bin/ticketpress-printer-app"
 check "install: cover sheet strings in /usr/share/ticketpress" test -f "$root$strings"
 check "install: man pages" test -f "$root/usr/share/man/man8/ticketpress.8" \
+  -a -f "$root/usr/share/man/man8/ticketpress-printer-app.8" \
   -a -f "$root/usr/share/man/man1/coversheet.1" -a -f "$root/usr/share/man/man1/insertqfjt.1"
 
 # Outside the build folder coversheet reads the installed resources; unless
