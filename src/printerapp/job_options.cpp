@@ -102,7 +102,45 @@ bool leavesPrinterSetting(std::string_view name, std::string_view value) {
          (name == kMediaSourceKey || name == kMediaTypeAttributeKey || name == kOutputBinAttributeKey);
 }
 
+// The print-scaling values the PDF-to-PDF filter knows.
+constexpr std::array<std::string_view, 5> kScalings{"auto", "auto-fit", "fill", "fit", "none"};
+
+// A paper size name the filter may be given: letters, digits, '.' and 'x'
+// (the family's names, and "Custom." sizes in points).
+bool isPaperName(std::string_view name) {
+  if (name.empty()) return false;
+  for (char c : name)
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'))
+      return false;
+  return true;
+}
+
 }  // namespace
+
+std::string pdfFilterOptions(const SentAttribute& sent) {
+  std::string options;
+  if (ipp_attribute_t* ranges = sent("page-ranges"); ranges && ippGetValueTag(ranges) == IPP_TAG_RANGE)
+    options += " page-ranges=" + valueText(ranges, 0);
+  if (ipp_attribute_t* orientation = sent("orientation-requested");
+      orientation && ippGetValueTag(orientation) == IPP_TAG_ENUM) {
+    const int value = ippGetInteger(orientation, 0);
+    if (value >= IPP_ORIENT_PORTRAIT && value <= IPP_ORIENT_REVERSE_PORTRAIT)
+      options += " orientation-requested=" + std::to_string(value);
+  }
+  if (ipp_attribute_t* scaling = sent("print-scaling")) {
+    const std::string value = valueText(scaling, 0);
+    for (std::string_view known : kScalings)
+      if (value == known) options += " print-scaling=" + value;
+  }
+  if (options.empty()) return options;
+  // The paper to scale to, by the name the filter knows it by.
+  const FamilyChoices printer;
+  for (const auto& [name, value] : clientOptions(sent))
+    if (name == kMediaKey)
+      if (std::optional<std::string> paper = printer.paperSizeFor(value); paper && isPaperName(*paper))
+        options += " PageSize=" + *paper;
+  return options.substr(1);
+}
 
 std::vector<std::pair<std::string, std::string>> clientOptions(const SentAttribute& sent) {
   std::vector<std::pair<std::string, std::string>> options;

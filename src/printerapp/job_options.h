@@ -30,6 +30,13 @@ using SettingValue = std::function<std::optional<std::string>(std::string_view a
 // media-source and media-type unless the client sent those alone.
 std::vector<std::pair<std::string, std::string>> clientOptions(const SentAttribute& sent);
 
+// What the PDF-to-PDF filter does for the job, as its option string: the
+// page range, scaling and orientation the client sent, with the paper to
+// scale to (PageSize, as the PPD names it); empty when the PDF goes to the
+// printer as it came. Values that are not of their attribute's kind are
+// left out, so that no client text reaches the option string.
+std::string pdfFilterOptions(const SentAttribute& sent);
+
 struct JobOptions {
   std::shared_ptr<argumentStore> options;  // null when libcups cannot be loaded
   // Why the job must not print (a PIN it cannot be held under), if so.

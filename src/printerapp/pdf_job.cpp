@@ -72,19 +72,18 @@ bool failJob(pappl_job_t* job, const std::string& why) {
   return false;
 }
 
-// The PDF to print: PAPPL's own spool file, or, for a page range, the
-// pages that the PDF-to-PDF filter keeps of it, in the work area.
-bool pdfToPrint(pappl_job_t* job, WorkArea& area, const JobEvents& events, std::string& path) {
+// The PDF to print: PAPPL's own spool file, or, for a page range, a
+// scaling or an orientation, what the PDF-to-PDF filter makes of it, in the
+// work area.
+bool pdfToPrint(pappl_job_t* job, const SentAttribute& sent, WorkArea& area, const JobEvents& events,
+                std::string& path) {
   path = papplJobGetFilename(job);
-  ipp_attribute_t* ranges = papplJobGetAttribute(job, "page-ranges");
-  if (!ranges) return true;
-  int last = 0;
-  const int first = ippGetRange(ranges, 0, &last);
-  const std::string range = "page-ranges=" + std::to_string(first) + "-" + std::to_string(last);
+  const std::string filterOptions = pdfFilterOptions(sent);
+  if (filterOptions.empty()) return true;
   const char* name = papplJobGetName(job);
   const std::vector<std::string> args = {std::to_string(papplJobGetID(job)),
-                                         papplJobGetUsername(job), name ? name : "", "1", range,
-                                         path};
+                                         papplJobGetUsername(job), name ? name : "", "1",
+                                         filterOptions, path};
   std::unique_ptr<SpoolingChild> child = SpoolingChild::start(args, area, events);
   off_t size = 0;
   if (!child || !child->finish(size)) return false;
@@ -106,14 +105,15 @@ bool printPdfJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) 
   std::string error;
   std::unique_ptr<WorkArea> area = WorkArea::create(false, fixedNameFolder(), error);
   if (!area) return failJob(job, error);
+  const PrinterDefaults defaults(printer);
+  const SentAttribute sent = sentBy(job, defaults);
   std::string pdfPath;
-  if (!pdfToPrint(job, *area, events, pdfPath))
+  if (!pdfToPrint(job, sent, *area, events, pdfPath))
     return failJob(job, "The PDF filter could not make the job's pages");
 
   const char* name = papplJobGetName(job);
   const ClientJob client{name ? name : "", copiesOf(job), countPagesInFile(pdfPath)};
-  const PrinterDefaults defaults(printer);
-  JobOptions jobOptions = optionsForJob(sentBy(job, defaults), settingsOf(job, defaults), client);
+  JobOptions jobOptions = optionsForJob(sent, settingsOf(job, defaults), client);
   if (!jobOptions.options) return failJob(job, "Unable to read the job's options");
   if (jobOptions.refusal) return failJob(job, *jobOptions.refusal);
 

@@ -9,7 +9,7 @@ export LC_ALL=C
 
 build=$(realpath "$1")
 source=$(realpath "$2")
-for tool in python3 ipptool qpdf xmllint ss curl; do
+for tool in python3 ipptool qpdf xmllint ss curl pdfinfo; do
   command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 for program in ticketpress-printer-app ticketpress insertqfjt; do
@@ -165,6 +165,9 @@ submit resolution "$letter" 'ATTR resolution printer-resolution 300dpi'
 submit copies "$letter" 'ATTR integer copies 3'
 submit pages "$a4" 'ATTR rangeOfInteger page-ranges 2-3'
 submit darkness "$letter" 'ATTR keyword quorlan-toner-darkness 8'
+submit landscape "$letter" 'ATTR enum orientation-requested 4'
+submit fit "$letter" 'ATTR keyword print-scaling fit
+  ATTR keyword media iso_a4_210x297mm'
 # In ipptool's strings \" is a quote and \n a new line; ESC goes in as is.
 submit hostile "$letter" '' "ATTR name requesting-user-name \"eve\\\"\\n@PJL SET QTY = 99\\n$esc%-12345X@PJL ENTER LANGUAGE = PCL\"
   ATTR name job-name \"hostile\\\"\\n@PJL SET DENSITY = 5\\n$esc%-12345X@PJL COMMENT Quorlan PDF PrintPath Filter\\n<x>&amp;'\""
@@ -341,6 +344,10 @@ check "page-ranges 2-3: not page 1" not_shows pages 'A4 page 1 of 3'
 check "page-ranges 2-3: the ticket's pages" ticket_has pages 'StartPageNum="1" EndPageNum="2" '
 check "quorlan-toner-darkness 8: density 3" has_line darkness '@PJL SET DENSITY = 3'
 check "changed defaults: black only" has_line defaults '@PJL SET QCOLORMODEL = BLACK'
+page_info() { pdfinfo "$(stream "$1").pdf" 2> /dev/null | grep -q -- "$2"; }
+check "orientation-requested 4: the page turned" page_info landscape 'Page rot: *270'
+check "print-scaling fit, A4: an A4 page" page_info fit 'Page size: *595.* x 841.*'
+check "print-scaling fit, A4: A4 in the ticket" ticket_has fit 'PaperSize="A4"'
 check "changed defaults: density 3" has_line defaults '@PJL SET DENSITY = 3'
 
 # A client's names must not add a PJL line or a UEL (see the checks of
