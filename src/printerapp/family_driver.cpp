@@ -8,6 +8,7 @@
 #include "family_tables.h"
 #include "pdf_job.h"
 #include "pwg_names.h"
+#include "raster_job.h"
 
 namespace {
 
@@ -84,17 +85,6 @@ void addFamilySettings(pappl_pr_driver_data_t* data, ipp_t* attrs) {
   }
 }
 
-// The family prints PDF itself; raster documents are not taken yet.
-bool refuseRaster(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
-  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "Only PDF documents can be printed.");
-  papplJobSetMessage(job, "Only PDF documents can be printed.");
-  return false;
-}
-bool noRasterPage(pappl_job_t*, pappl_pr_options_t*, pappl_device_t*, unsigned) { return false; }
-bool noRasterLine(pappl_job_t*, pappl_pr_options_t*, pappl_device_t*, unsigned, const unsigned char*) {
-  return false;
-}
-
 }  // namespace
 
 bool familyDriver(pappl_system_t*, const char* driverName, const char*, const char*,
@@ -104,12 +94,13 @@ bool familyDriver(pappl_system_t*, const char* driverName, const char*, const ch
 
   data->printfile_cb = printPdfJob;
   data->format = "application/pdf";
-  data->rstartjob_cb = refuseRaster;
-  data->rendjob_cb = refuseRaster;
-  data->rstartpage_cb = noRasterPage;
-  data->rendpage_cb = noRasterPage;
-  data->rwriteline_cb = noRasterLine;
-  data->raster_types = PAPPL_PWG_RASTER_TYPE_SRGB_8;
+  data->rstartjob_cb = startRasterJob;
+  data->rstartpage_cb = startRasterPage;
+  data->rwriteline_cb = writeRasterLine;
+  data->rendpage_cb = endRasterPage;
+  data->rendjob_cb = endRasterJob;
+  // Raster pages are printed as PDF images, which take these as they are.
+  data->raster_types = PAPPL_PWG_RASTER_TYPE_SGRAY_8 | PAPPL_PWG_RASTER_TYPE_SRGB_8;
 
   strncpy(data->make_and_model, kFamilyDriverDescription, sizeof data->make_and_model - 1);
   data->ppm = data->ppm_color = kPagesPerMinute;

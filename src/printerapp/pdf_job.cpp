@@ -39,12 +39,14 @@ JobEvents eventsFor(pappl_job_t* job, bool& printerJobOpen) {
   return events;
 }
 
-// A job attribute the client sent, else a printer default that an
-// administrator changed.
-SentAttribute sentBy(pappl_job_t* job, const PrinterDefaults& defaults) {
-  return [job, &defaults](const char* name) {
-    ipp_attribute_t* sent = papplJobGetAttribute(job, name);
-    return sent ? sent : defaults.changed(name);
+// A job attribute the client sent, else one its document implies, else a
+// printer default that an administrator changed.
+SentAttribute sentBy(pappl_job_t* job, ipp_t* implied, const PrinterDefaults& defaults) {
+  return [job, implied, &defaults](const char* name) {
+    if (ipp_attribute_t* sent = papplJobGetAttribute(job, name)) return sent;
+    if (ipp_attribute_t* fromDocument = implied ? ippFindAttribute(implied, name, IPP_TAG_ZERO) : nullptr)
+      return fromDocument;
+    return defaults.changed(name);
   };
 }
 
@@ -63,13 +65,6 @@ SettingValue settingsOf(pappl_job_t* job, const PrinterDefaults& defaults) {
 std::string copiesOf(pappl_job_t* job) {
   ipp_attribute_t* copies = papplJobGetAttribute(job, "copies");
   return std::to_string(copies ? ippGetInteger(copies, 0) : 1);
-}
-
-// Ends the job with why it was not printed.
-bool failJob(pappl_job_t* job, const std::string& why) {
-  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", why.c_str());
-  papplJobSetMessage(job, "%s", why.c_str());
-  return false;
 }
 
 // The PDF to print: PAPPL's own spool file, or, for a page range, a
@@ -97,28 +92,27 @@ bool pdfToPrint(pappl_job_t* job, const SentAttribute& sent, WorkArea& area, con
 
 }  // namespace
 
-bool printPdfJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
+bool failJob(pappl_job_t* job, const std::string& why) {
+  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", why.c_str());
+  papplJobSetMessage(job, "%s", why.c_str());
+  return false;
+}
+
+bool printDocumentPdf(pappl_job_t* job, pappl_device_t* device, WorkArea& area, const DocumentPdf& document) {
   pappl_printer_t* printer = papplJobGetPrinter(job);
   bool printerJobOpen = false;
   const JobEvents events = eventsFor(job, printerJobOpen);
-
-  std::string error;
-  std::unique_ptr<WorkArea> area = WorkArea::create(false, fixedNameFolder(), error);
-  if (!area) return failJob(job, error);
   const PrinterDefaults defaults(printer);
-  const SentAttribute sent = sentBy(job, defaults);
-  std::string pdfPath;
-  if (!pdfToPrint(job, sent, *area, events, pdfPath))
-    return failJob(job, "The PDF filter could not make the job's pages");
+  const SentAttribute sent = sentBy(job, document.impliedAttributes, defaults);
 
   const char* name = papplJobGetName(job);
-  const ClientJob client{name ? name : "", copiesOf(job), countPagesInFile(pdfPath)};
+  const ClientJob client{name ? name : "", copiesOf(job), document.pageCount};
   JobOptions jobOptions = optionsForJob(sent, settingsOf(job, defaults), client);
   if (!jobOptions.options) return failJob(job, "Unable to read the job's options");
   if (jobOptions.refusal) return failJob(job, *jobOptions.refusal);
 
   PrintJob print;
-  print.pdfPath = pdfPath;
+  print.pdfPath = document.path;
   print.options = jobOptions.options;
   print.user = papplJobGetUsername(job);
   print.copies = client.copies;
@@ -133,14 +127,8 @@ bool printPdfJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) 
     deviceError = EIO;
     return EIO;
   });
-  // PAPPL counts a PDF job as one impression, and adds that one when the
-  // callback succeeds.
-  const int64_t sides = client.pageCount ? *client.pageCount * std::stoi(client.copies) : 1;
-  const int impressions = static_cast<int>(std::clamp<int64_t>(sides, 1, INT_MAX));
-  papplJobSetImpressions(job, impressions);
-  JobOutcome outcome = printJob(print, *area, sink, events);
+  JobOutcome outcome = printJob(print, area, sink, events);
   if (outcome.status == 0) {
-    papplJobSetImpressionsCompleted(job, impressions - 1);
     papplPrinterSetReasons(printer, PAPPL_PREASON_NONE, PAPPL_PREASON_OFFLINE);
     return true;
   }
@@ -149,4 +137,25 @@ bool printPdfJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) 
   if (printerJobOpen && !deviceError) papplDeviceWrite(device, kPrinterJobEnd.data(), kPrinterJobEnd.size());
   if (deviceError) papplPrinterSetReasons(printer, PAPPL_PREASON_OFFLINE, PAPPL_PREASON_NONE);
   return failJob(job, outcome.error);
+}
+
+bool printPdfJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
+  std::string error;
+  std::unique_ptr<WorkArea> area = WorkArea::create(false, fixedNameFolder(), error);
+  if (!area) return failJob(job, error);
+  bool printerJobOpen = false;
+  const PrinterDefaults defaults(papplJobGetPrinter(job));
+  std::string pdfPath;
+  if (!pdfToPrint(job, sentBy(job, nullptr, defaults), *area, eventsFor(job, printerJobOpen), pdfPath))
+    return failJob(job, "The PDF filter could not make the job's pages");
+
+  const DocumentPdf document{pdfPath, countPagesInFile(pdfPath), nullptr};
+  // PAPPL counts a PDF job as one impression, and adds that one when the
+  // callback succeeds.
+  const int64_t sides = document.pageCount ? *document.pageCount * std::stoi(copiesOf(job)) : 1;
+  const int impressions = static_cast<int>(std::clamp<int64_t>(sides, 1, INT_MAX));
+  papplJobSetImpressions(job, impressions);
+  if (!printDocumentPdf(job, device, *area, document)) return false;
+  papplJobSetImpressionsCompleted(job, impressions - 1);
+  return true;
 }

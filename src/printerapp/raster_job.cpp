@@ -1,0 +1,199 @@
+#include "raster_job.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "pdf_job.h"
+#include "raster_pdf.h"
+#include "work_area.h"
+
+namespace {
+
+// What a raster job has made so far; the job's data from its start to its
+// end.
+struct RasterJob {
+  std::unique_ptr<WorkArea> area;
+  std::unique_ptr<RasterPdf> pdf;
+  // Why the job cannot be printed, once something went wrong.
+  std::string failure;
+  // Sides and paper the client's raster says, where its job does not.
+  ipp_t* implied = nullptr;
+  // The pages a streamed raster announced, 0 when it did not.
+  unsigned announcedPages = 0;
+
+  RasterJob() = default;
+  RasterJob(const RasterJob&) = delete;
+  RasterJob& operator=(const RasterJob&) = delete;
+  ~RasterJob() { ippDelete(implied); }
+};
+
+RasterJob* rasterJobOf(pappl_job_t* job) { return static_cast<RasterJob*>(papplJobGetData(job)); }
+
+// Keeps the first reason the job cannot print. Returns false, as the
+// callbacks then do.
+bool failRaster(RasterJob& raster, const std::string& why) {
+  if (raster.failure.empty()) raster.failure = why;
+  return false;
+}
+
+// Raster a client sends page by page: its headers are the client's own.
+// PAPPL makes JPEG and PNG into pages of its own headers instead.
+bool isStreamedRaster(pappl_job_t* job) {
+  const char* format = papplJobGetFormat(job);
+  return format && (!std::strcmp(format, "image/pwg-raster") || !std::strcmp(format, "image/urf"));
+}
+
+// Whether PAPPL handed over the client's page header. It does so only for
+// pixels of 8 bits or more; for fewer it keeps the header it made of the
+// job, while the lines stay the client's, shorter ones. A header equal to
+// the one PAPPL makes of the job is taken as not the client's.
+bool hasClientHeader(pappl_job_t* job, const pappl_pr_options_t* options) {
+  pappl_pr_options_t* own = papplJobCreatePrintOptions(job, static_cast<unsigned>(papplJobGetImpressions(job)), false);
+  const bool same = own && std::memcmp(&own->header, &options->header, sizeof own->header) == 0;
+  papplJobDeletePrintOptions(own);
+  return !same;
+}
+
+// How the header's pixels are coded, if a PDF image can take them as they
+// are.
+std::optional<RasterColours> coloursOf(const cups_page_header2_t& header) {
+  if (header.cupsBitsPerColor != 8 || header.cupsColorOrder != CUPS_ORDER_CHUNKED) return std::nullopt;
+  switch (header.cupsColorSpace) {
+    case CUPS_CSPACE_W:
+    case CUPS_CSPACE_SW:
+      if (header.cupsBitsPerPixel == 8) return RasterColours::gray;
+      break;
+    case CUPS_CSPACE_K:
+      if (header.cupsBitsPerPixel == 8) return RasterColours::black;
+      break;
+    case CUPS_CSPACE_RGB:
+    case CUPS_CSPACE_SRGB:
+    case CUPS_CSPACE_ADOBERGB:
+      if (header.cupsBitsPerPixel == 24) return RasterColours::rgb;
+      break;
+    default:
+      break;
+  }
+  return std::nullopt;
+}
+
+// A transform of the header that runs backwards: a back side the client
+// turned.
+bool reversed(const cups_page_header2_t& header, int which) {
+  return static_cast<int>(header.cupsInteger[which]) == -1;
+}
+
+// What the first page of a client's raster says of the job: two-sided
+// printing, and its paper.
+ipp_t* impliedBy(const cups_page_header2_t& header) {
+  ipp_t* implied = ippNew();
+  if (header.Duplex)
+    ippAddString(implied, IPP_TAG_JOB, IPP_TAG_KEYWORD, "sides", nullptr,
+                 header.Tumble ? "two-sided-short-edge" : "two-sided-long-edge");
+  // The paper is the size of the pixels: the header's page size in points
+  // is rounded, or not there at all.
+  const unsigned xDpi = header.HWResolution[0], yDpi = header.HWResolution[1];
+  if (xDpi > 0 && yDpi > 0) {
+    const int width = static_cast<int>(std::lround(header.cupsWidth * 2540.0 / xDpi));
+    const int length = static_cast<int>(std::lround(header.cupsHeight * 2540.0 / yDpi));
+    ipp_t* col = ippNew();
+    pwg_media_t* known = pwgMediaForSize(width, length);
+    if (known && std::strncmp(known->pwg, "custom_", 7) != 0) {
+      ippAddString(col, IPP_TAG_JOB, IPP_TAG_KEYWORD, "media-size-name", nullptr, known->pwg);
+    } else {
+      ipp_t* size = ippNew();
+      ippAddInteger(size, IPP_TAG_JOB, IPP_TAG_INTEGER, "x-dimension", width);
+      ippAddInteger(size, IPP_TAG_JOB, IPP_TAG_INTEGER, "y-dimension", length);
+      ippAddCollection(col, IPP_TAG_JOB, "media-size", size);
+      ippDelete(size);
+    }
+    ippAddCollection(implied, IPP_TAG_JOB, "media-col", col);
+    ippDelete(col);
+  }
+  return implied;
+}
+
+// Sends the finished PDF as the job, unless the raster was cut short.
+bool printRasterPdf(pappl_job_t* job, pappl_device_t* device, RasterJob& raster) {
+  if (!raster.failure.empty()) return failJob(job, raster.failure);
+  if (papplJobIsCanceled(job)) return false;
+  if (papplJobGetState(job) == IPP_JSTATE_ABORTED)
+    return failJob(job, "The raster data could not be read to its end");
+  if (!raster.pdf->finish()) return failJob(job, raster.pdf->error());
+  const unsigned pages = raster.pdf->pageCount();
+  if (raster.announcedPages > pages)
+    return failJob(job, "The raster data ended after " + std::to_string(pages) + " of its " +
+                            std::to_string(raster.announcedPages) + " pages");
+  const DocumentPdf document{raster.area->spoolPath(), static_cast<int64_t>(pages), raster.implied};
+  return printDocumentPdf(job, device, *raster.area, document);
+}
+
+}  // namespace
+
+bool startRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*) {
+  auto raster = std::make_unique<RasterJob>();
+  std::string error;
+  raster->area = WorkArea::create(false, fixedNameFolder(), error);
+  if (!raster->area) return failJob(job, error);
+  const int fd = raster->area->createWorkFile(raster->area->spoolPath());
+  if (fd < 0) return failJob(job, "Unable to create the raster's PDF: " + std::string(std::strerror(errno)));
+  raster->pdf = std::make_unique<RasterPdf>(fd);
+  if (isStreamedRaster(job)) raster->announcedPages = options->header.cupsInteger[CUPS_RASTER_PWG_TotalPageCount];
+  papplJobSetData(job, raster.release());
+  return true;
+}
+
+bool startRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned) {
+  RasterJob* raster = rasterJobOf(job);
+  if (!raster) return false;
+  if (isStreamedRaster(job) && !hasClientHeader(job, options))
+    return failRaster(*raster, "Only 8-bit grey or RGB raster pages can be printed");
+  const cups_page_header2_t& header = options->header;
+  const std::optional<RasterColours> colours = coloursOf(header);
+  if (!colours) return failRaster(*raster, "Only 8-bit grey or RGB raster pages can be printed");
+  RasterPageLayout layout;
+  layout.width = header.cupsWidth;
+  layout.height = header.cupsHeight;
+  layout.xDpi = header.HWResolution[0];
+  layout.yDpi = header.HWResolution[1];
+  layout.colours = *colours;
+  layout.mirrored = reversed(header, CUPS_RASTER_PWG_CrossFeedTransform);
+  layout.upsideDown = reversed(header, CUPS_RASTER_PWG_FeedTransform);
+  if (!raster->pdf->startPage(layout)) return failRaster(*raster, raster->pdf->error());
+  if (raster->pdf->lineBytes() != header.cupsBytesPerLine)
+    return failRaster(*raster, "The raster's lines do not have the length of its pixels");
+  if (!raster->implied && isStreamedRaster(job)) raster->implied = impliedBy(header);
+  return true;
+}
+
+bool writeRasterLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned,
+                     const unsigned char* line) {
+  RasterJob* raster = rasterJobOf(job);
+  if (!raster || !raster->failure.empty()) return false;
+  // PAPPL does not look at what this returns for a client's raster: a
+  // failure is kept for the end of the job.
+  if (!raster->pdf->addLine(std::span(line, raster->pdf->lineBytes())))
+    return failRaster(*raster, raster->pdf->error());
+  return true;
+}
+
+bool endRasterPage(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned) {
+  RasterJob* raster = rasterJobOf(job);
+  if (!raster || !raster->failure.empty()) return false;
+  if (!raster->pdf->endPage()) return failRaster(*raster, raster->pdf->error());
+  return true;
+}
+
+bool endRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
+  // PAPPL may end a job twice when it stops an image job: the first end
+  // prints or fails, a second finds nothing left.
+  std::unique_ptr<RasterJob> raster(rasterJobOf(job));
+  if (!raster) return false;
+  papplJobSetData(job, nullptr);
+  return printRasterPdf(job, device, *raster);
+}
