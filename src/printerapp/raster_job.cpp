@@ -143,7 +143,12 @@ bool startRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
   const int fd = raster->area->createWorkFile(raster->area->spoolPath());
   if (fd < 0) return failJob(job, "Unable to create the raster's PDF: " + std::string(std::strerror(errno)));
   raster->pdf = std::make_unique<RasterPdf>(fd);
-  if (isStreamedRaster(job)) raster->announcedPages = options->header.cupsInteger[CUPS_RASTER_PWG_TotalPageCount];
+  if (isStreamedRaster(job))
+    raster->announcedPages = options->header.cupsInteger[CUPS_RASTER_PWG_TotalPageCount];
+  else
+    // PAPPL would draw an image once for each copy; the printer makes the
+    // copies, as it does for a PDF.
+    options->copies = 1;
   papplJobSetData(job, raster.release());
   return true;
 }
@@ -162,8 +167,13 @@ bool startRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
   layout.xDpi = header.HWResolution[0];
   layout.yDpi = header.HWResolution[1];
   layout.colours = *colours;
-  layout.mirrored = reversed(header, CUPS_RASTER_PWG_CrossFeedTransform);
-  layout.upsideDown = reversed(header, CUPS_RASTER_PWG_FeedTransform);
+  // Only a client turns its back sides. PAPPL draws images upright, while
+  // its own headers may say otherwise (PAPPL 1.3 looks up the sheet back
+  // one place off).
+  if (isStreamedRaster(job)) {
+    layout.mirrored = reversed(header, CUPS_RASTER_PWG_CrossFeedTransform);
+    layout.upsideDown = reversed(header, CUPS_RASTER_PWG_FeedTransform);
+  }
   if (!raster->pdf->startPage(layout)) return failRaster(*raster, raster->pdf->error());
   if (raster->pdf->lineBytes() != header.cupsBytesPerLine)
     return failRaster(*raster, "The raster's lines do not have the length of its pixels");

@@ -9,7 +9,7 @@ export LC_ALL=C
 
 build=$(realpath "$1")
 source=$(realpath "$2")
-for tool in python3 ipptool qpdf xmllint ss curl pdfinfo; do
+for tool in python3 ipptool qpdf xmllint ss curl pdfinfo pdftoppm gs; do
   command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
 for program in ticketpress-printer-app ticketpress insertqfjt; do
@@ -100,7 +100,7 @@ TEST
 }
 labels=()
 job_ids=()
-submit() {  # submit LABEL FILE [JOB_LINES [NAME_LINES]]
+submit() {  # [format=MIME_TYPE] submit LABEL FILE [JOB_LINES [NAME_LINES]]
   local label=$1 file=$2 template=${3:-}
   local names=${4:-"ATTR name requesting-user-name alice
   ATTR name job-name $label"}
@@ -112,7 +112,7 @@ submit() {  # submit LABEL FILE [JOB_LINES [NAME_LINES]]
   ATTR naturalLanguage attributes-natural-language en
   ATTR uri printer-uri \$uri
   $names
-  ATTR mimeMediaType document-format application/pdf
+  ATTR mimeMediaType document-format ${format:-application/pdf}
   GROUP job-attributes-tag
   $template
   FILE \$filename
@@ -121,7 +121,8 @@ submit() {  # submit LABEL FILE [JOB_LINES [NAME_LINES]]
 }
 TEST
   local id
-  id=$(ipptool -t -f "$file" "$uri" "$work/jobs/$label.test" | sed -n 's/.*job-id (integer) = \([0-9]*\).*/\1/p')
+  id=$(${refusable:+timeout 5} ipptool -t -f "$file" "$uri" "$work/jobs/$label.test" | sed -n 's/.*job-id (integer) = \([0-9]*\).*/\1/p') || true
+  [ -n "${refusable:-}" ] && { last_id=$id; return; }
   check "$label: job queued" test -n "$id"
   labels+=("$label")
   job_ids+=("${id:-0}")
@@ -190,8 +191,78 @@ cat > "$work/get-jobs.test" <<'TEST'
 }
 TEST
 job_states() { ipptool -c "$uri" "$work/get-jobs.test" | grep -E '^[0-9]+,'; }
-ended() { [ "$(job_states | grep -cE ',(completed|aborted|canceled)$')" = "${#labels[@]}" ]; }
+ended() { [ "$(job_states | grep -cE ',(completed|aborted|canceled)$')" -ge "${#labels[@]}" ]; }
 for _ in $(seq 600); do ended && break; sleep 0.1; done
+
+# Raster documents, as phones and driverless clients send them, made by
+# Ghostscript from a two-page PostScript sample, and images: each page must
+# render as the pixels that were sent. PAPPL takes a client's raster while
+# it comes in, so these go one at a time, after the held jobs.
+cat > "$work/sample.ps" <<'PS'
+%!PS
+<< /PageSize [595 842] >> setpagedevice
+/Helvetica findfont 48 scalefont setfont
+1 0 0 setrgbcolor 50 600 200 150 rectfill 0 0.6 0 setrgbcolor 300 600 200 150 rectfill
+0 0 1 setrgbcolor 50 300 450 100 rectfill 0 setgray 60 200 moveto (Page one) show showpage
+0.5 setgray 100 100 300 300 rectfill 0 setgray 60 700 moveto (Page two) show showpage
+PS
+cat > "$work/quadrants.ps" <<'PS'
+%!PS
+1 0 0 setrgbcolor 0 150 200 150 rectfill 0 1 0 setrgbcolor 200 150 200 150 rectfill
+0 0 1 setrgbcolor 0 0 200 150 rectfill 0 0 0 setrgbcolor 200 0 200 150 rectfill showpage
+PS
+ghostscript() { gs -q -dNOPAUSE -dBATCH -dSAFER "$@" 2> /dev/null; }
+pwg() {  # pwg NAME COLOUR_SPACE [GS_OPTIONS...]: 100 dpi, 8 bits
+  ghostscript -sDEVICE=pwgraster -r100 -dcupsColorSpace="$2" -dcupsBitsPerColor=8 "${@:3}" \
+    -sOutputFile="$work/$1.pwg" "$work/sample.ps"
+}
+pwg raster-rgb 19 -dDuplex
+pwg raster-grey 18 -dDuplex -dTumble
+pwg raster-black 3
+ghostscript -sDEVICE=pwgraster -r100 -sOutputFile="$work/raster-1bit.pwg" "$work/sample.ps"
+head -c "$(($(stat -c %s "$work/raster-rgb.pwg") * 3 / 4))" "$work/raster-rgb.pwg" > "$work/raster-cut.pwg"
+ghostscript -sDEVICE=ppmraw -r100 -sOutputFile="$work/sample-%d.ppm" "$work/sample.ps"
+ghostscript -sDEVICE=pgmraw -r100 -sOutputFile="$work/sample-%d.pgm" "$work/sample.ps"
+ghostscript -sDEVICE=jpeg -g400x300 -r72 -sOutputFile="$work/quadrants.jpg" "$work/quadrants.ps"
+ghostscript -sDEVICE=png16m -g400x300 -r72 -sOutputFile="$work/quadrants.png" "$work/quadrants.ps"
+format=image/pwg-raster submit raster-rgb "$work/raster-rgb.pwg"
+format=image/pwg-raster submit raster-grey "$work/raster-grey.pwg"
+format=image/pwg-raster submit raster-black "$work/raster-black.pwg"
+format=image/jpeg submit jpeg "$work/quadrants.jpg" 'ATTR integer copies 2'
+format=image/png submit png "$work/quadrants.png"
+for _ in $(seq 600); do ended && break; sleep 0.1; done
+# Raster the application cannot print as it was sent ends the job with a
+# reason and nothing for the printer.
+# To a raster cut short PAPPL answers nothing for a minute, so the client
+# gives up after a while, and the job is found as the newest one.
+declare -A refused refused_why
+newest_job() { job_states | cut -d, -f1 | sort -n | tail -n 1; }
+job_message() {  # job_message ID: the job-state-message a client reads
+  cat > "$work/get-message.test" <<TEST
+{
+  OPERATION Get-Job-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri \$uri
+  ATTR integer job-id $1
+  ATTR name requesting-user-name alice
+  STATUS successful-ok
+  DISPLAY job-state-message
+}
+TEST
+  ipptool -tv "$uri" "$work/get-message.test" | sed -n 's/.*job-state-message (textWithoutLanguage) = //p'
+}
+refuse() {  # refuse LABEL FILE
+  local before
+  before=$(newest_job)
+  format=image/pwg-raster refusable=yes submit "$1" "$2"
+  refused[$1]=${last_id:-$(newest_job)}
+  check "$1: a job was made" test "${refused[$1]}" != "$before"
+  refused_why[$1]=$(job_message "${refused[$1]}")
+}
+refuse raster-1bit "$work/raster-1bit.pwg"
+refuse raster-cut "$work/raster-cut.pwg"
 
 # Defaults that an administrator sets (here over the local socket) reach
 # the jobs that do not say otherwise, the family settings' among them. A
@@ -349,6 +420,36 @@ check "orientation-requested 4: the page turned" page_info landscape 'Page rot: 
 check "print-scaling fit, A4: an A4 page" page_info fit 'Page size: *595.* x 841.*'
 check "print-scaling fit, A4: A4 in the ticket" ticket_has fit 'PaperSize="A4"'
 check "changed defaults: density 3" has_line defaults '@PJL SET DENSITY = 3'
+
+# Raster and images: pages as sent, and what the raster says of the job.
+render() {  # render LABEL RESOLUTION [PDFTOPPM_OPTIONS...]
+  pdftoppm -r "$2" "${@:3}" "$(stream "$1").pdf" "$work/$1"
+}
+render raster-rgb 100
+render raster-grey 100 -gray
+render raster-black 100 -gray
+render jpeg 30
+render png 30
+match() { python3 "$source/tests/printerapp/image_match.py" "$@"; }
+for page in 1 2; do
+  check "raster-rgb: page $page as sent" match same "$work/raster-rgb-$page.ppm" "$work/sample-$page.ppm"
+  check "raster-grey: page $page as sent" match same "$work/raster-grey-$page.pgm" "$work/sample-$page.pgm"
+  check "raster-black: page $page as sent" match same "$work/raster-black-$page.pgm" "$work/sample-$page.pgm"
+done
+check "raster-rgb: two pages" pages_are raster-rgb 2
+check "raster-rgb: A4 and long edge, as the raster says" ticket_has raster-rgb 'PaperSize="A4" Duplex="Long Edge"'
+check "raster-grey: short edge, as the raster says" ticket_has raster-grey 'Duplex="Short Edge"'
+check "raster-black: one-sided" ticket_lacks raster-black 'Duplex='
+check "jpeg: the image on the page" match quadrants "$work/jpeg-1.ppm"
+check "png: the image on the page" match quadrants "$work/png-1.ppm"
+check "jpeg: copies 2, made by the printer" has_line jpeg '@PJL SET QTY = 2'
+check "jpeg: the image once" pages_are jpeg 1
+for label in "${!refused[@]}"; do
+  id=${refused[$label]}
+  check "$label: job $id aborted" grep -qx "$id,aborted" "$work/job-states"
+  check "$label: nothing reached the printer" test "${streams_of[$label]:-0}" = 0
+done
+check "raster-1bit: the client reads why" test "${refused_why[raster-1bit]}" = 'Only 8-bit grey or RGB raster pages can be printed'
 
 # A client's names must not add a PJL line or a UEL (see the checks of
 # every job above), nor break the ticket's XML. With the quoted values
