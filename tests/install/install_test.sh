@@ -2,8 +2,9 @@
 # Checks what "cmake --install" and "cpack" deliver, from a first configure
 # in a new build folder, as the README's install commands and
 # scripts/package.sh do it: the filter in CUPS's filter folder with mode
-# 0755, the PPD in CUPS's model folder, the cover sheet resources, and the
-# same in the .deb.
+# 0755, the PPD in CUPS's model folder, the cover sheet resources, the
+# printer application's systemd unit and options file, and the same in the
+# .deb.
 #   install_test.sh BUILD_ROOT SOURCE_DIR
 # The temporary build folder and install root live under BUILD_ROOT and are
 # removed at the end (KEEP_INSTALL_TEST=1 keeps them). It builds the
@@ -58,6 +59,36 @@ check "install: man pages" test -f "$root/usr/share/man/man8/ticketpress.8" \
   -a -f "$root/usr/share/man/man8/ticketpress-printer-app.8" \
   -a -f "$root/usr/share/man/man1/coversheet.1" -a -f "$root/usr/share/man/man1/insertqfjt.1"
 
+# The printer application's service: the unit where systemd looks for it,
+# running the installed program with the installed options file.
+unit_dir=$(pkg-config --variable=systemdsystemunitdir systemd 2> /dev/null || true)
+[[ $unit_dir == /* ]] || unit_dir=/lib/systemd/system
+unit=$unit_dir/ticketpress-printer-app.service
+defaults=/etc/default/ticketpress-printer-app
+check "install: $unit and $defaults" test -f "$root$unit" -a -f "$root$defaults"
+runs_installed_app() {  # the unit starts the installed server with the installed options
+  grep -qxF "EnvironmentFile=-$defaults" "$root$unit" &&
+    grep -qxF "ExecStart=/usr/bin/ticketpress-printer-app server \$TICKETPRESS_PRINTER_APP_OPTIONS" \
+      "$root$unit" && grep -q "^TICKETPRESS_PRINTER_APP_OPTIONS=" "$root$defaults"
+}
+check "install: the unit runs /usr/bin/ticketpress-printer-app server with $defaults" runs_installed_app
+# systemd-analyze reads the unit as systemd would, from a copy of the install
+# root that also has the targets and slices every service depends on; it
+# looks for the program and the man page of Documentation= there.
+verified() {
+  local vroot=$work/verify-root said man=no
+  cp -a "$root" "$vroot"
+  cp /lib/systemd/system/*.target /lib/systemd/system/*.slice "$vroot$unit_dir/"
+  command -v man > /dev/null && man=yes
+  said=$(MANPATH=$vroot/usr/share/man systemd-analyze verify --man="$man" --root="$vroot" "$unit" 2>&1) &&
+    [ -z "$said" ] || { printf '%s\n' "$said"; return 1; }
+}
+if command -v systemd-analyze > /dev/null; then
+  check "install: systemd-analyze verify finds nothing in $unit" verified
+else
+  echo "skipped: systemd-analyze verify (no systemd-analyze)"
+fi
+
 # Outside the build folder coversheet reads the installed resources; unless
 # a package is installed here, that folder is missing and it says so.
 looks_in() {  # looks_in FOLDER: the installed coversheet misses FOLDER
@@ -84,6 +115,16 @@ check "package: .$filter, -rwxr-xr-x" listed -rwxr-xr-x "$filter"
 check "package: .$ppd" listed -rw-r--r-- "$ppd"
 check "package: no ticketpress in ./usr/bin" bash -c "! grep -q ' \./usr/bin/ticketpress\$' '$contents'"
 check "package: .$strings" listed -rw-r--r-- "$strings"
+check "package: .$unit" listed -rw-r--r-- "$unit"
+check "package: .$defaults" listed -rw-r--r-- "$defaults"
+# dpkg keeps the administrator's options; no maintainer script enables or
+# starts the service.
+service_control() {  # conffiles names the options file alone; no maintainer scripts
+  [ "$(dpkg-deb -I "${debs[0]}" conffiles)" = "$defaults" ] &&
+    [ "$(dpkg-deb --ctrl-tarfile "${debs[0]}" | tar -t | sort | tr '\n' ' ')" = \
+      "./conffiles ./control ./md5sums " ]
+}
+check "package: conffiles is $defaults, no maintainer scripts" service_control
 # The filter loads libcups at run time, where dpkg-shlibdeps cannot see it.
 check "package: depends on libcups2" bash -c "dpkg-deb -f '${debs[0]}' Depends | grep -qw libcups2"
 
