@@ -7,6 +7,8 @@ usage: report.py WORK_DIR CASES_FILE OUT.md
   floor command, limit on the second command's ratio (or -), labels joined
   by commas
   WORK_DIR/rss.txt lines: what|peak RSS in KB|limit in KB or -
+  WORK_DIR/throughput.txt, if there, lines: clients x jobs|jobs|the
+  case's hyperfine JSON file
 bench/results/notes.md, the reasons behind the figures, is appended to the
 full run's table.
 """
@@ -68,6 +70,14 @@ def main():
     lines += ["", "## Peak memory (`/usr/bin/time`, maximum resident set size)", "",
               "| Run | Peak RSS | Target | |", "|---|---|---|---|"]
     lines += rss_rows(work)
+    throughput = os.path.join(work, "throughput.txt")
+    if os.path.exists(throughput):
+        lines += ["", "## Printer application throughput", "",
+                  "| Clients x jobs | Jobs | Median s | Jobs a second |", "|---|---|---|---|"]
+        for line in open(throughput):
+            what, jobs, export = line.strip().split("|")
+            median = json.load(open(os.path.join(work, export)))["results"][0]["median"]
+            lines.append("| %s | %s | %.2f | %.1f |" % (what, jobs, median, int(jobs) / median))
     extra = os.path.join(work, "inner_loops.txt")
     if os.path.exists(extra):
         lines += ["", "## Inner loops (Google Benchmark)", "", "```"]
