@@ -9,14 +9,21 @@
 #     as PDF jobs on the printer application's URI, one after another
 set -euo pipefail
 
-# Lines the sink has noted in a file (each is two bytes).
+# Lines the sink has noted in a file. Builtins only: the waiting must not
+# take the processor from what it waits for.
 count() {  # count FILE
-  local size
-  size=$(stat -c %s "$1" 2> /dev/null) || size=0
-  echo $((size / 2))
+  local lines=()
+  [ ! -e "$1" ] || mapfile -t lines < "$1"
+  echo ${#lines[@]}
 }
+exec {pause}<> <(:)
 wait_for() {  # wait_for FILE COUNT
-  while [ "$(count "$1")" -lt "$2" ]; do sleep 0.001; done
+  local lines=()
+  while :; do
+    [ ! -e "$1" ] || mapfile -t lines < "$1"
+    [ ${#lines[@]} -lt "$2" ] || return 0
+    read -r -t 0.002 -u "$pause" || true
+  done
 }
 
 case ${1:-}:$# in

@@ -155,7 +155,9 @@ if [ -x "$build/ticketpress-printer-app" ]; then
     local port
     port=$(free_port)
     apps+=("$sink_dir/app")
-    TICKETPRESS_PRINTER_APP=$build/ticketpress-printer-app "$root/scripts/printer-app-sandbox.sh" \
+    # Logging as the service does: warnings and errors only.
+    TICKETPRESS_PRINTER_APP=$build/ticketpress-printer-app TICKETPRESS_PRINTER_APP_LOG_LEVEL=warn \
+      "$root/scripts/printer-app-sandbox.sh" \
       start "$port" "$sink_dir/app" "socket://127.0.0.1:$sink_port" > /dev/null
     uri=ipp://127.0.0.1:$port/ipp/print/laser
   }

@@ -18,7 +18,7 @@ stop   ends the application started in DIR: SIGTERM, then SIGKILL if it is
        still there after a while.
 
 The program is $TICKETPRESS_PRINTER_APP, else build/ticketpress-printer-app
-of the project.
+of the project; it logs at $TICKETPRESS_PRINTER_APP_LOG_LEVEL, else debug.
 USAGE
   exit 2
 }
@@ -112,7 +112,7 @@ start() {  # start PORT DIR DEVICE_URI
 
   "${sandbox_env[@]}" "$app" server \
     -o listen-hostname=127.0.0.1 -o server-port="$port" \
-    -o spool-directory="$dir/spool" -o log-file="$log" -o log-level=debug \
+    -o spool-directory="$dir/spool" -o log-file="$log" -o log-level="${TICKETPRESS_PRINTER_APP_LOG_LEVEL:-debug}" \
     -o state-file="$state" < /dev/null >> "$dir/printer-app.out" 2>&1 &
   pid=$!
   echo "$pid" > "$dir/printer-app.pid"
