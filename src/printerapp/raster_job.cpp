@@ -121,9 +121,10 @@ ipp_t* impliedBy(const cups_page_header2_t& header) {
 // Sends the finished PDF as the job, unless the raster was cut short.
 bool printRasterPdf(pappl_job_t* job, pappl_device_t* device, RasterJob& raster) {
   if (!raster.failure.empty()) return failJob(job, raster.failure);
-  if (papplJobIsCanceled(job)) return false;
+  // PAPPL stops a raster it cannot read (and says why in the log only).
   if (papplJobGetState(job) == IPP_JSTATE_ABORTED)
-    return failJob(job, "The raster data could not be read to its end");
+    return failJob(job, "The raster data is damaged, or not 8-bit grey or RGB");
+  if (papplJobIsCanceled(job)) return false;
   if (!raster.pdf->finish()) return failJob(job, raster.pdf->error());
   const unsigned pages = raster.pdf->pageCount();
   if (raster.announcedPages > pages)

@@ -220,6 +220,8 @@ pwg raster-rgb 19 -dDuplex
 pwg raster-grey 18 -dDuplex -dTumble
 pwg raster-black 3
 ghostscript -sDEVICE=pwgraster -r100 -sOutputFile="$work/raster-1bit.pwg" "$work/sample.ps"
+ghostscript -sDEVICE=pwgraster -r50 -dcupsColorSpace=19 -dcupsBitsPerColor=16 \
+  -sOutputFile="$work/raster-16bit.pwg" "$work/sample.ps"
 head -c "$(($(stat -c %s "$work/raster-rgb.pwg") * 3 / 4))" "$work/raster-rgb.pwg" > "$work/raster-cut.pwg"
 ghostscript -sDEVICE=ppmraw -r100 -sOutputFile="$work/sample-%d.ppm" "$work/sample.ps"
 ghostscript -sDEVICE=pgmraw -r100 -sOutputFile="$work/sample-%d.pgm" "$work/sample.ps"
@@ -263,6 +265,7 @@ refuse() {  # refuse LABEL FILE
 }
 refuse raster-1bit "$work/raster-1bit.pwg"
 refuse raster-cut "$work/raster-cut.pwg"
+refuse raster-16bit "$work/raster-16bit.pwg"
 
 # Defaults that an administrator sets (here over the local socket) reach
 # the jobs that do not say otherwise, the family settings' among them. A
@@ -449,6 +452,7 @@ for label in "${!refused[@]}"; do
   check "$label: job $id aborted" grep -qx "$id,aborted" "$work/job-states"
   check "$label: nothing reached the printer" test "${streams_of[$label]:-0}" = 0
 done
+check "raster-16bit: the client reads why" test "${refused_why[raster-16bit]}" = 'The raster data is damaged, or not 8-bit grey or RGB'
 check "raster-1bit: the client reads why" test "${refused_why[raster-1bit]}" = 'Only 8-bit grey or RGB raster pages can be printed'
 
 # A client's names must not add a PJL line or a UEL (see the checks of
