@@ -57,10 +57,13 @@ bool onlyReads(ipp_op_t operation) {
 }
 
 // An operation on the client's own job: the job's owner is the user the
-// request names, as CUPS takes it from a client without credentials.
+// request names, as CUPS takes it from a client without credentials. A job
+// made by Create-Job gets its document and its end the same way (CUPS's
+// ipp backend prints so).
 bool onOwnJob(pappl_client_t* client, ipp_t* request) {
   const ipp_op_t operation = ippGetOperation(request);
-  if (operation != IPP_OP_CANCEL_JOB && operation != IPP_OP_HOLD_JOB && operation != IPP_OP_RELEASE_JOB)
+  if (operation != IPP_OP_CANCEL_JOB && operation != IPP_OP_HOLD_JOB && operation != IPP_OP_RELEASE_JOB &&
+      operation != IPP_OP_SEND_DOCUMENT && operation != IPP_OP_CLOSE_JOB)
     return false;
   pappl_job_t* job = papplClientGetJob(client);
   ipp_attribute_t* user = ippFindAttribute(request, "requesting-user-name", IPP_TAG_NAME);
@@ -73,7 +76,8 @@ bool onOwnJob(pappl_client_t* client, ipp_t* request) {
 
 http_status_t authorizeAdmin(pappl_client_t* client, const char* group, gid_t groupId, void* data) {
   if (!group) return HTTP_STATUS_CONTINUE;
-  // A client may follow any job and cancel, hold or release its own.
+  // A client may follow any job, and send the document of its own, close,
+  // cancel, hold or release it.
   if (ipp_t* request = papplClientGetRequest(client))
     if (onlyReads(ippGetOperation(request)) || onOwnJob(client, request)) return HTTP_STATUS_CONTINUE;
   const auto* auth = static_cast<const AdminAuth*>(data);

@@ -1,8 +1,9 @@
 // Who may change the printer application's settings (web pages, printer
 // and system operations): a member of the admin group who gives a user
-// name and password that PAM accepts, over HTTP Basic. Printing, reading
-// jobs and printers, and cancelling, holding or releasing one's own job
-// need no credentials. PAPPL lets connections on its local socket (its own
+// name and password that PAM accepts, over HTTP Basic. Printing (by
+// Print-Job, or Create-Job and Send-Document), reading jobs and printers,
+// and closing, cancelling, holding or releasing one's own job need no
+// credentials. PAPPL lets connections on its local socket (its own
 // sub-commands) through before asking.
 #pragma once
 

@@ -65,6 +65,13 @@ std::vector<std::string> withPrinterSetting(std::span<const std::string_view> ch
 }  // namespace
 
 std::span<const FamilyPaper> familyPapers() { return kPapers; }
+
+const FamilyPaper* familyPaperOfSize(double width, double height) {
+  for (const FamilyPaper& paper : kPapers)
+    if (std::fabs(paper.width - width) <= kSizeTolerance && std::fabs(paper.height - height) <= kSizeTolerance)
+      return &paper;
+  return nullptr;
+}
 std::span<const std::string_view> familyInputSlots() { return kInputSlots; }
 std::span<const std::string_view> familyMediaTypes() { return kMediaTypes; }
 std::span<const std::string_view> familyOutputBins() { return kOutputBins; }
@@ -91,9 +98,6 @@ std::optional<std::string> FamilyChoices::paperSizeFor(std::string_view media) c
   if (!size) size = cups->pwgMediaForPPD(name.c_str());
   if (!size) return std::nullopt;
   const double width = size->width * 72.0 / 2540.0, height = size->length * 72.0 / 2540.0;
-  for (const FamilyPaper& paper : kPapers)
-    if (std::fabs(paper.width - width) <= kSizeTolerance &&
-        std::fabs(paper.height - height) <= kSizeTolerance)
-      return std::string(paper.ppd);
+  if (const FamilyPaper* paper = familyPaperOfSize(width, height)) return std::string(paper->ppd);
   return "Custom." + pointsText(width) + "x" + pointsText(height);
 }

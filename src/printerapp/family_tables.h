@@ -23,6 +23,8 @@ struct FamilyPaper {
 
 // The named sizes, and the smallest and largest custom size in points.
 std::span<const FamilyPaper> familyPapers();
+// The named size that a size in points is, within a point; null if none.
+const FamilyPaper* familyPaperOfSize(double width, double height);
 inline constexpr int kCustomMinWidth = 216, kCustomMinHeight = 360;
 inline constexpr int kCustomMaxWidth = 612, kCustomMaxHeight = 1224;
 

@@ -72,7 +72,9 @@ std::string pointsOf(int hundredthsOfMillimetres) {
   return value;
 }
 
-// media, media-source and media-type out of media-col.
+// media, media-source and media-type out of media-col. Dimensions alone
+// (as CUPS's ipp backend sends them) of a family size mean that size, so
+// that the printer takes it from the tray that holds it.
 void addMediaCol(ipp_t* col, std::vector<std::pair<std::string, std::string>>& options,
                  const SentAttribute& sent) {
   ipp_attribute_t* name = ippFindAttribute(col, "media-size-name", IPP_TAG_ZERO);
@@ -84,9 +86,13 @@ void addMediaCol(ipp_t* col, std::vector<std::pair<std::string, std::string>>& o
       ipp_t* dims = ippGetCollection(size, 0);
       ipp_attribute_t* x = ippFindAttribute(dims, "x-dimension", IPP_TAG_INTEGER);
       ipp_attribute_t* y = ippFindAttribute(dims, "y-dimension", IPP_TAG_INTEGER);
-      if (x && y)
-        options.emplace_back(kMediaKey, "Custom." + pointsOf(ippGetInteger(x, 0)) + "x" +
-                                            pointsOf(ippGetInteger(y, 0)));
+      if (x && y) {
+        const int width = ippGetInteger(x, 0), height = ippGetInteger(y, 0);
+        if (const FamilyPaper* paper = familyPaperOfSize(width * 72.0 / 2540.0, height * 72.0 / 2540.0))
+          options.emplace_back(kMediaKey, paper->pwg);
+        else
+          options.emplace_back(kMediaKey, "Custom." + pointsOf(width) + "x" + pointsOf(height));
+      }
     }
   }
   for (std::string_view key : {kMediaSourceKey, kMediaTypeAttributeKey}) {

@@ -10,17 +10,15 @@ export LC_ALL=C
 build=$(realpath "$1")
 source=$(realpath "$2")
 [ "$(id -u)" = 0 ] || { echo "SKIP: the private cupsd needs root"; exit 77; }
-cupsd=$(command -v cupsd || echo /usr/sbin/cupsd)
-[ -x "$cupsd" ] || { echo "FAIL: cupsd not installed"; exit 1; }
+source "$source/tests/cupsd/private_cupsd.sh"
 
 # CUPS refuses filters in folders that others may write to, so the test
 # folder lives in the build tree, not in /tmp.
 work=$(mktemp -d "$build/cupsd-e2e.XXXXXX")
 chmod 755 "$work"
-cupsd_pid=
 finish() {
   status=$?
-  if [ -n "$cupsd_pid" ]; then kill "$cupsd_pid" 2>/dev/null || true; wait "$cupsd_pid" 2>/dev/null || true; fi
+  private_cupsd_stop
   if [ $status -ne 0 ]; then
     echo "--- cupsd error_log (last 60 lines)"; tail -n 60 "$work/log/error_log" 2>/dev/null || true
   fi
@@ -29,7 +27,7 @@ finish() {
 }
 trap finish EXIT
 
-mkdir -p "$work"/{conf,serverbin/filter,spool,cache,state,log,out,data/model/quorlan}
+mkdir -p "$work"/{serverbin/filter,out,data/model/quorlan}
 # The model folder holds the system's models and this project's PPD, as
 # "cmake --install" leaves them, so that lpinfo -m and lpadmin -m find it.
 for entry in /usr/share/cups/*; do
@@ -43,50 +41,12 @@ done
 for f in /usr/lib/cups/filter/*; do ln -s "$f" "$work/serverbin/filter/"; done
 install -m 0755 "$build/ticketpress" "$work/serverbin/filter/ticketpress"
 chmod 0777 "$work/out"
-socket="$work/cups.sock"
-# ipptool speaks IPP over TCP: a free high port on the loopback address.
-port=
-for candidate in $(shuf -i 20000-60000 -n 50); do
-  if ! ss -Hltn "sport = :$candidate" | grep -q .; then port=$candidate; break; fi
-done
-[ -n "$port" ] || { echo "FAIL: no free port"; exit 1; }
-uri="ipp://127.0.0.1:$port/printers/quorlan"
-
-cat > "$work/conf/cupsd.conf" <<CONF
-Listen $socket
-Listen 127.0.0.1:$port
-LogLevel debug
-DefaultAuthType None
-WebInterface No
-<Location />
-  Order allow,deny
-  Allow all
-</Location>
-<Policy default>
-  <Limit All>
-    Order deny,allow
-  </Limit>
-</Policy>
-CONF
-cat > "$work/conf/cups-files.conf" <<CONF
-FileDevice Yes
+private_cupsd_start "$work" "FileDevice Yes
 ServerBin $work/serverbin
-RequestRoot $work/spool
-CacheDir $work/cache
-StateDir $work/state
-DataDir $work/data
-AccessLog $work/log/access_log
-ErrorLog $work/log/error_log
-PageLog $work/log/page_log
-User lp
-Group lp
-SystemGroup root
-CONF
-
-"$cupsd" -f -c "$work/conf/cupsd.conf" -s "$work/conf/cups-files.conf" &
-cupsd_pid=$!
-for _ in $(seq 100); do [ -S "$socket" ] && break; sleep 0.1; done
-[ -S "$socket" ] || { echo "FAIL: cupsd did not start"; exit 1; }
+DataDir $work/data" || { echo "FAIL: the private cupsd did not start"; exit 1; }
+socket=$cupsd_socket
+# ipptool speaks IPP over TCP, to cupsd's port on the loopback address.
+uri="ipp://127.0.0.1:$cupsd_port/printers/quorlan"
 
 failures=0
 check() {  # check DESCRIPTION COMMAND...
