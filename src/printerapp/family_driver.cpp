@@ -1,5 +1,6 @@
 #include "family_driver.h"
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -85,6 +86,22 @@ void addFamilySettings(pappl_pr_driver_data_t* data, ipp_t* attrs) {
   }
 }
 
+// The finishing presets, under the name CUPS reads them by (PAPPL 1.3
+// writes its own as "finishing-col-database"). A CUPS queue made with
+// "lpadmin -m everywhere" offers staple and punch only from these.
+void addFinishingTemplates(ipp_t* attrs) {
+  constexpr std::array<const char*, 3> kTemplates{"none", "staple", "punch"};
+  std::array<ipp_t*, kTemplates.size()> presets{};
+  for (size_t i = 0; i < kTemplates.size(); ++i) {
+    presets[i] = ippNew();
+    ippAddString(presets[i], IPP_TAG_ZERO, IPP_CONST_TAG(IPP_TAG_KEYWORD), "finishing-template", nullptr,
+                 kTemplates[i]);
+  }
+  ippAddCollections(attrs, IPP_TAG_PRINTER, "finishings-col-database", static_cast<int>(presets.size()),
+                    const_cast<const ipp_t**>(presets.data()));
+  for (ipp_t* preset : presets) ippDelete(preset);
+}
+
 }  // namespace
 
 bool familyDriver(pappl_system_t*, const char* driverName, const char*, const char*,
@@ -132,6 +149,7 @@ bool familyDriver(pappl_system_t*, const char* driverName, const char*, const ch
 
   *attrs = ippNew();
   addFamilySettings(data, *attrs);
+  addFinishingTemplates(*attrs);
 #ifdef TICKETPRESS_PAPPL_JOB_PASSWORD
   // This PAPPL hands a client's PIN to the job and keeps it from others:
   // offer PIN printing as a CUPS queue with the family's PPD does.

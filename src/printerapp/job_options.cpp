@@ -102,6 +102,19 @@ void addMediaCol(ipp_t* col, std::vector<std::pair<std::string, std::string>>& o
   }
 }
 
+// finishings out of the presets of finishings-col, by their names ("staple"
+// is 4).
+void addFinishingTemplates(ipp_attribute_t* finishingsCol, std::vector<std::pair<std::string, std::string>>& options) {
+  std::string values;
+  for (int i = 0; i < ippGetCount(finishingsCol); ++i) {
+    ipp_attribute_t* preset = ippFindAttribute(ippGetCollection(finishingsCol, i), "finishing-template", IPP_TAG_ZERO);
+    const char* name = preset ? ippGetString(preset, 0, nullptr) : nullptr;
+    const int value = name ? ippEnumValue("finishings", name) : -1;
+    if (value > IPP_FINISHINGS_NONE) values += (values.empty() ? "" : ",") + std::to_string(value);
+  }
+  if (!values.empty()) options.emplace_back(kFinishingsKey, values);
+}
+
 // "auto" of a tray, media type or output bin leaves the printer's setting.
 bool leavesPrinterSetting(std::string_view name, std::string_view value) {
   return value == "auto" &&
@@ -156,6 +169,8 @@ std::vector<std::pair<std::string, std::string>> clientOptions(const SentAttribu
   }
   if (ipp_attribute_t* mediaCol = sent("media-col"))
     addMediaCol(ippGetCollection(mediaCol, 0), options, sent);
+  if (ipp_attribute_t* finishingsCol = sent("finishings-col"); finishingsCol && !sent(std::string(kFinishingsKey).c_str()))
+    addFinishingTemplates(finishingsCol, options);
   std::erase_if(options, [](const auto& option) {
     return leavesPrinterSetting(option.first, option.second);
   });

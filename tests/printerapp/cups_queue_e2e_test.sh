@@ -92,6 +92,9 @@ letter=$source/data/letter-1page.pdf
 a4=$source/data/a4-3pages.pdf
 submit report -n 2 -o sides=two-sided-long-edge -o media=iso_a5_148x210mm -o output-bin=bin-2 "$a4"
 submit mono -o print-color-mode=monochrome -o print-quality=5 "$letter"
+# The queue's finishing presets, by CUPS's option and by the IPP name.
+submit staple -o cupsFinishingTemplate=staple "$letter"
+submit punch -o finishing-template=punch "$letter"
 
 # cupsd's backend waits for the application to finish each job.
 for _ in $(seq 600); do [ -z "$(lpstat -o laser 2> /dev/null)" ] && break; sleep 0.1; done
@@ -192,6 +195,11 @@ check "report: the printer's colour setting" lacks report QCOLORMODEL
 check "report: 600 dpi" ticket_has report 'Resolution="600"'
 check "mono print-color-mode monochrome: black only" has_line mono '@PJL SET QCOLORMODEL = BLACK'
 check "mono print-quality 5: 1200 dpi" ticket_has mono 'Resolution="1200"'
+
+check "staple preset: staple" ticket_has staple 'Staple="On"'
+check "punch preset: punch" ticket_has punch 'HolePunch="On"'
+ticket_lacks() { ! grep -qF -- "$2" "$(stream "$1").ticket"; }
+check "punch preset: no staple" ticket_lacks punch 'Staple='
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
