@@ -1,6 +1,7 @@
 #include "job_options.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 
 #include "family_settings.h"
@@ -64,9 +65,11 @@ std::string attributeText(ipp_attribute_t* attr) {
 // Points, with two decimals at most.
 std::string pointsOf(int hundredthsOfMillimetres) {
   const double points = std::round(hundredthsOfMillimetres * 72.0 / 25.4) / 100.0;
+  // Whatever the locale: a filter reads the size with a point.
   char text[32];
-  snprintf(text, sizeof text, "%.2f", points);
-  std::string value(text);
+  const auto written = std::to_chars(text, text + sizeof text, points, std::chars_format::fixed, 2);
+  std::string value(text, written.ec == std::errc() ? written.ptr : text);
+  if (value.empty()) value = "0";
   while (value.back() == '0') value.pop_back();
   if (value.back() == '.') value.pop_back();
   return value;
