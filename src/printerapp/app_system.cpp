@@ -56,7 +56,7 @@ bool saveState(pappl_system_t* system, void* path) {
 
 }  // namespace
 
-pappl_system_t* createAppSystem(int count, cups_option_t* options, void*) {
+pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
   const char* portText = optionOr(count, options, "server-port", "0");
   char* end = nullptr;
   const long port = std::strtol(portText, &end, 10);
@@ -84,6 +84,10 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void*) {
     papplSystemDelete(system);
     return nullptr;
   }
+  // The printers of the state come back with their drivers.
+  const AppDrivers& drivers = *static_cast<const AppDrivers*>(data);
+  papplSystemSetPrinterDrivers(system, drivers.count, drivers.drivers, drivers.autoadd, nullptr,
+                               drivers.driver, nullptr);
   if (const char* state = cupsGetOption("state-file", count, options)) {
     static std::string statePath;
     statePath = state;
