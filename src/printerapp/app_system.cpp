@@ -54,6 +54,15 @@ bool saveState(pappl_system_t* system, void* path) {
   return papplSystemSaveState(system, static_cast<const char*>(path));
 }
 
+// Starts the jobs the state kept queued: PAPPL 1.3 looks for jobs to print
+// only when one arrives or ends. No printer is stopped at start-up, so
+// resuming one only does that. Runs once.
+bool startKeptJobs(pappl_system_t* system, void*) {
+  papplSystemIteratePrinters(system, [](pappl_printer_t* printer, void*) { papplPrinterResume(printer); },
+                             nullptr);
+  return false;
+}
+
 }  // namespace
 
 pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
@@ -94,5 +103,6 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
     papplSystemLoadState(system, statePath.c_str());
     papplSystemSetSaveCallback(system, saveState, statePath.data());
   }
+  papplSystemAddTimerCallback(system, 0, 0, startKeptJobs, nullptr);
   return system;
 }
