@@ -3,6 +3,7 @@
 # them: tools, ports, the stand-in printer, checks, and what a job's stream
 # at the printer must look like. The sourcing script sets source, the
 # project folder.
+: "${source:?the project folder}"
 
 # Exits 77 (skipped) when a tool is missing.
 require_tools() {  # require_tools TOOL...
