@@ -54,9 +54,18 @@ bool saveState(pappl_system_t* system, void* path) {
   return papplSystemSaveState(system, static_cast<const char*>(path));
 }
 
+// Starts the jobs the state kept queued: PAPPL 1.3 looks for jobs to print
+// only when one arrives or ends. No printer is stopped at start-up, so
+// resuming one only does that. Runs once.
+bool startKeptJobs(pappl_system_t* system, void*) {
+  papplSystemIteratePrinters(system, [](pappl_printer_t* printer, void*) { papplPrinterResume(printer); },
+                             nullptr);
+  return false;
+}
+
 }  // namespace
 
-pappl_system_t* createAppSystem(int count, cups_option_t* options, void*) {
+pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
   const char* portText = optionOr(count, options, "server-port", "0");
   char* end = nullptr;
   const long port = std::strtol(portText, &end, 10);
@@ -84,11 +93,16 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void*) {
     papplSystemDelete(system);
     return nullptr;
   }
+  // The printers of the state come back with their drivers.
+  const AppDrivers& drivers = *static_cast<const AppDrivers*>(data);
+  papplSystemSetPrinterDrivers(system, drivers.count, drivers.drivers, drivers.autoadd, nullptr,
+                               drivers.driver, nullptr);
   if (const char* state = cupsGetOption("state-file", count, options)) {
     static std::string statePath;
     statePath = state;
     papplSystemLoadState(system, statePath.c_str());
     papplSystemSetSaveCallback(system, saveState, statePath.data());
   }
+  papplSystemAddTimerCallback(system, 0, 0, startKeptJobs, nullptr);
   return system;
 }

@@ -9,6 +9,9 @@
 int main(int argc, char* argv[]) {
   pappl_pr_driver_t drivers[] = {
       {kFamilyDriverName, kFamilyDriverDescription, "MFG:Quorlan;CMD:PJL,PDF;MDL:PDF Laser;", nullptr}};
-  return papplMainloop(argc, argv, TICKETPRESS_VERSION, nullptr, 1, drivers, familyAutoAdd,
-                       familyDriver, nullptr, nullptr, createAppSystem, nullptr, nullptr);
+  // The server's system takes the drivers itself, before it reads its state.
+  AppDrivers appDrivers{1, drivers, familyAutoAdd, familyDriver};
+  return papplMainloop(argc, argv, TICKETPRESS_VERSION, nullptr, appDrivers.count, appDrivers.drivers,
+                       appDrivers.autoadd, appDrivers.driver, nullptr, nullptr, createAppSystem, nullptr,
+                       &appDrivers);
 }

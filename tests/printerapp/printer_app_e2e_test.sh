@@ -9,9 +9,8 @@ export LC_ALL=C
 
 build=$(realpath "$1")
 source=$(realpath "$2")
-for tool in python3 ipptool qpdf xmllint ss curl pdfinfo pdftoppm gs; do
-  command -v "$tool" > /dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
-done
+. "$source/tests/printerapp/printer_app_test_lib.sh"
+require_tools python3 ipptool qpdf xmllint ss curl pdfinfo pdftoppm gs
 for program in ticketpress-printer-app ticketpress insertqfjt; do
   [ -x "$build/$program" ] || { echo "FAIL: $build/$program is not built"; exit 1; }
 done
@@ -24,7 +23,7 @@ app_started=
 finish() {
   status=$?
   [ -z "$app_started" ] || "$sandbox" stop "$work/app" || status=1
-  if [ -n "$sink_pid" ]; then kill -TERM "$sink_pid" 2> /dev/null || true; wait "$sink_pid" 2> /dev/null || true; fi
+  stop_sink
   if [ $status -ne 0 ]; then
     echo "--- printer application log (last 60 lines)"; tail -n 60 "$work/app/printer-app.log" 2> /dev/null || true
     echo "--- stand-in printer"; cat "$work/sink.log" 2> /dev/null || true
@@ -34,39 +33,16 @@ finish() {
 }
 trap finish EXIT
 
-# Two free high ports on the loopback address.
-free_port() {  # free_port [PORT_TO_AVOID]
-  local candidate
-  for candidate in $(shuf -i 20000-60000 -n 50); do
-    [ "$candidate" != "${1:-}" ] || continue
-    ss -Hltn "sport = :$candidate" | grep -q . || { echo "$candidate"; return; }
-  done
-  return 1
-}
 sink_port=$(free_port) || { echo "FAIL: no free port"; exit 1; }
 app_port=$(free_port "$sink_port") || { echo "FAIL: no free port"; exit 1; }
-
-python3 "$source/tests/printerapp/sink.py" "$sink_port" "$work/out" > "$work/sink.pid" 2> "$work/sink.log" &
-sink_pid=$!
-# The sink prints its process id once it listens.
-for _ in $(seq 100); do [ -s "$work/sink.pid" ] && break; kill -0 "$sink_pid" 2> /dev/null || break; sleep 0.1; done
-[ -s "$work/sink.pid" ] || { echo "FAIL: the stand-in printer did not start"; exit 1; }
+start_sink "$sink_port" "$work/out" "$work/sink.log"
 
 app_started=yes
 TICKETPRESS_PRINTER_APP=$build/ticketpress-printer-app \
   "$sandbox" start "$app_port" "$work/app" "socket://127.0.0.1:$sink_port" > /dev/null
 uri=ipp://127.0.0.1:$app_port/ipp/print/laser
-# The same printer through the application's local socket, where PAPPL
-# lets any client do what an administrator may: root's socket has the
-# program's name, another user's the user id too.
-socket=$work/app/ticketpress-printer-app
-[ "$(id -u)" = 0 ] || socket=$socket$(id -u)
-local_uri=ipp://${socket//\//%2F}.sock/ipp/print/laser
-
-failures=0
-check() {  # check DESCRIPTION COMMAND...
-  if "${@:2}"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
-}
+# The same printer through the application's local socket.
+local_uri=$(local_printer_uri "$work/app")
 
 attributes=$(ipptool -tv "$uri" get-printer-attributes.test)
 advertises() { grep -qE -- "$1" <<< "$attributes"; }
@@ -310,9 +286,7 @@ count=${#labels[@]}
 for _ in $(seq 100); do [ -e "$work/out/job-$count.prn" ] && break; sleep 0.1; done
 "$sandbox" stop "$work/app"
 app_started=
-kill -TERM "$sink_pid"
-wait "$sink_pid" || true
-sink_pid=
+stop_sink
 streams=$(find "$work/out" -name 'job-*.prn' | wc -l)
 check "each of the $count jobs reached the printer as a file of its own ($streams files)" test "$streams" = "$count"
 connections=$(grep -c '^sink: connection' "$work/sink.log" || true)
@@ -329,18 +303,6 @@ split_stream() {  # split_stream LABEL
   head -c "${start:-0}" "$out" > "$out.pjl"
   head -c "${end:-0}" "$out" | tail -c +"$((${start:-0} + 1))" > "$out.pdf"
   "$build/insertqfjt" "$out.pdf" > "$out.ticket" 2> /dev/null || true
-}
-uel=$esc%-12345X
-closing=$uel$uel$'@PJL JOB\n@PJL QPORTROTATE\n@PJL EOJ\n'$uel
-# Starts with the banner, holds one PDF, ends with the closing PJL job, and
-# has no UEL but the opening one and the three of the closing job.
-whole_and_alone() {
-  local out
-  out=$(stream "$1")
-  [ "$(head -c 51 "$out")" = "$uel@PJL COMMENT Quorlan PDF PrintPath Filter" ] &&
-    [ "$(grep -ac '%PDF-' "$out")" = 1 ] &&
-    [ "$(tail -c ${#closing} "$out")" = "$closing" ] &&
-    [ "$(grep -ao "$uel" "$out" | wc -l)" = 4 ]
 }
 # After the opening UEL, only "@PJL ..." lines, and no ESC.
 pjl_lines_only() {
@@ -379,7 +341,7 @@ for k in "${!labels[@]}"; do
   split_stream "$label"
   check "$label: job ${job_ids[k]} completed" grep -qx "${job_ids[k]},completed" "$work/job-states"
   check "$label: one stream with its name" test "${streams_of[$label]:-0}" = 1
-  check "$label: one whole job, alone in its file" whole_and_alone "$label"
+  check "$label: one whole job, alone in its file" whole_and_alone "$(stream "$label")"
   check "$label: PJL block of PJL lines only" pjl_lines_only "$label"
   check "$label: PDF passes qpdf --check" pdf_checks "$label"
   check "$label: ticket is well-formed XML" ticket_is_xml "$label"

@@ -1,17 +1,27 @@
 #!/usr/bin/env python3
-"""A stand-in printer for tests: sink.py PORT OUTDIR
+"""A stand-in printer for tests: sink.py PORT OUTDIR [--stall-after BYTES]
 
 Listens on 127.0.0.1:PORT (only), takes connections one at a time, and
 splits what it receives into jobs, each job starting at the UEL of its
-banner. Job N goes to OUTDIR/job-N.prn once the next job starts, or once a
-connection closes after a job that ends with the closing PJL job; a job
-still open then may go on over the next connection. Prints its process id
-once it listens; SIGTERM writes what it holds and ends it.
+banner. Job N goes to OUTDIR/job-N.prn once what came of it so far ends
+with the closing PJL job, or once the next job starts; a job still open
+when a connection closes may go on over the next connection. Prints its
+process id once it listens; SIGTERM writes what it holds and ends it.
+
+--stall-after BYTES makes it a printer that goes away in the middle of a
+job, once: when a job has reached BYTES bytes it stops reading and says
+so on standard error; SIGUSR1 then resets the connection, as a printer
+switched off does, writes the job's bytes so far to their file, and lets
+it accept again. Its receive buffer is kept small, so that the rest of a
+job larger than BYTES and the sender's socket buffer is still unsent.
 """
+import argparse
 import os
 import signal
 import socket
+import struct
 import sys
+import time
 
 JOB_START = b"\x1b%-12345X@PJL COMMENT Quorlan PDF PrintPath Filter"
 JOB_END = b"\x1b%-12345X\x1b%-12345X@PJL JOB\n@PJL QPORTROTATE\n@PJL EOJ\n\x1b%-12345X"
@@ -25,6 +35,16 @@ stopping = False
 def stop(signum, frame):
     global stopping
     stopping = True
+
+
+# Set by SIGUSR1: the stalled connection is to be reset.
+resetting = False
+
+
+def reset(signum, frame):
+    """SIGUSR1: the printer is switched off."""
+    global resetting
+    resetting = True
 
 
 class Splitter:
@@ -55,21 +75,28 @@ class Splitter:
             self.write()
             self.job = rest
             searched = 1
-
-    def connection_closed(self):
+        # A printer prints a job once its closing PJL job is in, whether
+        # or not the connection stays open for more.
         if self.job.endswith(JOB_END):
             self.write()
 
 
 def main():
-    if len(sys.argv) != 3:
-        sys.exit("usage: sink.py PORT OUTDIR")
-    port, outdir = int(sys.argv[1]), sys.argv[2]
+    """Takes connections until SIGTERM, splitting what comes into jobs."""
+    parser = argparse.ArgumentParser(description="A stand-in printer on a raw socket.")
+    parser.add_argument("port", type=int)
+    parser.add_argument("outdir")
+    parser.add_argument("--stall-after", type=int, default=0, metavar="BYTES")
+    args = parser.parse_args()
     signal.signal(signal.SIGTERM, stop)
-    splitter = Splitter(outdir)
+    signal.signal(signal.SIGUSR1, reset)
+    splitter = Splitter(args.outdir)
+    stall_after = args.stall_after
     server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     server.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    server.bind(("127.0.0.1", port))
+    if stall_after:
+        server.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 65536)
+    server.bind(("127.0.0.1", args.port))
     server.listen(4)
     print(os.getpid(), flush=True)
     # Short waits: the loops see a SIGTERM within a fifth of a second.
@@ -82,6 +109,7 @@ def main():
             continue
         connections += 1
         received = 0
+        was_reset = False
         with connection:
             connection.settimeout(0.2)
             while not stopping:
@@ -93,9 +121,21 @@ def main():
                     break
                 received += len(data)
                 splitter.add(data)
-        splitter.connection_closed()
-        print("sink: connection %d: %d bytes; %d job(s) written, %d bytes held"
-              % (connections, received, splitter.count, len(splitter.job)), file=sys.stderr, flush=True)
+                if stall_after and len(splitter.job) >= stall_after:
+                    print("sink: stalled in job %d at %d bytes" % (splitter.count + 1, len(splitter.job)),
+                          file=sys.stderr, flush=True)
+                    while not resetting and not stopping:
+                        time.sleep(0.1)
+                    # A reset, not an orderly close: the sender's next
+                    # write fails as it does when a printer is switched off.
+                    connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                    splitter.write()
+                    stall_after = 0
+                    was_reset = True
+                    break
+        print("sink: connection %d: %d bytes%s; %d job(s) written, %d bytes held"
+              % (connections, received, ", then reset" if was_reset else "", splitter.count,
+                 len(splitter.job)), file=sys.stderr, flush=True)
     splitter.write()
     server.close()
 
