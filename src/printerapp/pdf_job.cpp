@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "child_filter.h"
+#include "job_claim.h"
 #include "job_options.h"
 #include "job_pipeline.h"
 #include "job_spool.h"
@@ -90,6 +92,45 @@ bool pdfToPrint(pappl_job_t* job, const SentAttribute& sent, WorkArea& area, con
   return true;
 }
 
+// The job's bytes into the printer's device. PAPPL buffers what is written
+// and keeps the device open for the next job, so only what it has written
+// when the job ends has reached the printer.
+class DeviceOutput {
+ public:
+  explicit DeviceOutput(pappl_device_t* device) : device(device) {
+    papplDeviceFlush(device);
+    papplDeviceGetMetrics(device, &before);
+  }
+
+  // False when the device refused the bytes.
+  bool write(std::string_view bytes) {
+    if (papplDeviceWrite(device, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+      failed = true;
+      return false;
+    }
+    taken += bytes.size();
+    return true;
+  }
+
+  // Sends what the device holds; false when the printer has not had every
+  // byte the job wrote.
+  bool finish() {
+    papplDeviceFlush(device);
+    pappl_devmetrics_t after;
+    papplDeviceGetMetrics(device, &after);
+    if (after.write_bytes - before.write_bytes < taken) failed = true;
+    return !failed;
+  }
+
+  bool hasFailed() const { return failed; }
+
+ private:
+  pappl_device_t* device;
+  pappl_devmetrics_t before{};
+  size_t taken = 0;
+  bool failed = false;
+};
+
 }  // namespace
 
 bool failJob(pappl_job_t* job, const std::string& why) {
@@ -119,27 +160,30 @@ bool printDocumentPdf(pappl_job_t* job, pappl_device_t* device, WorkArea& area, 
   const char* uri = papplPrinterGetDeviceURI(printer);
   print.deviceUri = uri ? uri : "";
 
-  int deviceError = 0;
-  PrinterSink sink([job, device, &deviceError](std::string_view bytes) {
+  const std::lock_guard<std::mutex> oneJobAtATime(deviceLockOf(printer));
+  DeviceOutput output(device);
+  PrinterSink sink([job, &output](std::string_view bytes) {
     if (papplJobIsCanceled(job)) return ECANCELED;
-    if (papplDeviceWrite(device, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()))
-      return 0;
-    deviceError = EIO;
-    return EIO;
+    return output.write(bytes) ? 0 : EIO;
   });
   JobOutcome outcome = printJob(print, area, sink, events);
-  if (outcome.status == 0) {
-    papplPrinterSetReasons(printer, PAPPL_PREASON_NONE, PAPPL_PREASON_OFFLINE);
-    return true;
-  }
   // A printer job cut short is closed at the printer, so that it does not
   // wait for the rest.
-  if (printerJobOpen && !deviceError) papplDeviceWrite(device, kPrinterJobEnd.data(), kPrinterJobEnd.size());
-  if (deviceError) papplPrinterSetReasons(printer, PAPPL_PREASON_OFFLINE, PAPPL_PREASON_NONE);
-  return failJob(job, outcome.error);
+  if (outcome.status != 0 && printerJobOpen && !output.hasFailed()) output.write(kPrinterJobEnd);
+  if (!output.finish()) {
+    papplPrinterSetReasons(printer, PAPPL_PREASON_OFFLINE, PAPPL_PREASON_NONE);
+    return failJob(job, outcome.status != 0 ? outcome.error
+                                            : "Unable to send the job to the printer: " + std::string(std::strerror(EIO)));
+  }
+  papplPrinterSetReasons(printer, PAPPL_PREASON_NONE, PAPPL_PREASON_OFFLINE);
+  if (outcome.status != 0) return failJob(job, outcome.error);
+  return true;
 }
 
-bool printPdfJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
+namespace {
+
+// A PDF job, once this thread has claimed it.
+bool printClaimedPdfJob(pappl_job_t* job, pappl_device_t* device) {
   std::string error;
   std::unique_ptr<WorkArea> area = WorkArea::create(false, fixedNameFolder(), error);
   if (!area) return failJob(job, error);
@@ -158,4 +202,13 @@ bool printPdfJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) 
   if (!printDocumentPdf(job, device, *area, document)) return false;
   papplJobSetImpressionsCompleted(job, impressions - 1);
   return true;
+}
+
+}  // namespace
+
+bool printPdfJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
+  claimJobOrLeave(job);
+  const bool printed = printClaimedPdfJob(job, device);
+  releaseJob(job);
+  return printed;
 }

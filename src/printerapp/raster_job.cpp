@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "job_claim.h"
 #include "pdf_job.h"
 #include "raster_pdf.h"
 #include "work_area.h"
@@ -137,12 +138,18 @@ bool printRasterPdf(pappl_job_t* job, pappl_device_t* device, RasterJob& raster)
 }  // namespace
 
 bool startRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*) {
+  // Images wait in the queue as PDF jobs do; a client's raster comes while
+  // its request is read, and only once.
+  if (!isStreamedRaster(job)) claimJobOrLeave(job);
   auto raster = std::make_unique<RasterJob>();
   std::string error;
   raster->area = WorkArea::create(false, fixedNameFolder(), error);
-  if (!raster->area) return failJob(job, error);
-  const int fd = raster->area->createWorkFile(raster->area->spoolPath());
-  if (fd < 0) return failJob(job, "Unable to create the raster's PDF: " + std::string(std::strerror(errno)));
+  const int fd = raster->area ? raster->area->createWorkFile(raster->area->spoolPath()) : -1;
+  if (fd < 0) {
+    if (raster->area) error = "Unable to create the raster's PDF: " + std::string(std::strerror(errno));
+    if (!isStreamedRaster(job)) releaseJob(job);
+    return failJob(job, error);
+  }
   raster->pdf = std::make_unique<RasterPdf>(fd);
   if (isStreamedRaster(job))
     raster->announcedPages = options->header.cupsInteger[CUPS_RASTER_PWG_TotalPageCount];
@@ -206,5 +213,7 @@ bool endRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device)
   std::unique_ptr<RasterJob> raster(rasterJobOf(job));
   if (!raster) return false;
   papplJobSetData(job, nullptr);
-  return printRasterPdf(job, device, *raster);
+  const bool printed = printRasterPdf(job, device, *raster);
+  if (!isStreamedRaster(job)) releaseJob(job);
+  return printed;
 }

@@ -239,28 +239,28 @@ for client in $(seq 8); do
 done
 for pid in "${client_pids[@]}"; do wait "$pid" || true; done
 load_ids=$(cat "$work"/client-*.out | sed -n 's/.*job-id (integer) = \([0-9]*\).*/\1/p')
-known_defect "load: all 200 jobs accepted ($(wc -w <<< "$load_ids"))" test "$(wc -w <<< "$load_ids")" = 200
+check "load: all 200 jobs accepted ($(wc -w <<< "$load_ids"))" test "$(wc -w <<< "$load_ids")" = 200
 # Every job ended, or the application is gone.
 load_done() { ! app_running "$work/load" || [ "$(all_job_states "$load_uri" | grep -cE ',(completed|aborted|canceled)$')" -ge 200 ]; }
 wait_for 90 load_done || true
 wait_for 10 printer_idle "$load_sink_port" || true
 load_alive=yes
 app_running "$work/load" || load_alive=
-known_defect "load: the application is still running after 200 jobs" test -n "$load_alive"
+check "load: the application is still running after 200 jobs" test -n "$load_alive"
 all_job_states "$load_uri" > "$work/load-states"
-known_defect "load: all 200 jobs completed ($(grep -c ',completed$' "$work/load-states" || true))" \
+check "load: all 200 jobs completed ($(grep -c ',completed$' "$work/load-states" || true))" \
   test "$(grep -c ',completed$' "$work/load-states" || true)" = 200
 "$sandbox" stop "$work/load"
 stop_sink
 index_streams "$work/load-out"
 streams=$(find "$work/load-out" -name 'job-*.prn' | wc -l)
-known_defect "load: one stream per job ($streams streams)" test "$streams" = 200
-known_defect "load: every stream one whole job, alone" all_streams_whole "$work/load-out"
+check "load: one stream per job ($streams streams)" test "$streams" = 200
+check "load: every stream one whole job, alone" all_streams_whole "$work/load-out"
 as_alone=0
 for label in "${labels[@]}"; do
   ! printed_as_alone "$work/load-out" "$label" "$work/alone/$label.prn" || as_alone=$((as_alone + 1))
 done
-known_defect "load: every job printed once, byte for byte as alone ($as_alone of 200)" test "$as_alone" = 200
+check "load: every job printed once, byte for byte as alone ($as_alone of 200)" test "$as_alone" = 200
 echo "load: $(($(date +%s) - started))s"
 
 # ---------------------------------------------------------------------------

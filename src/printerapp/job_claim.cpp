@@ -1,0 +1,94 @@
+#include "job_claim.h"
+
+#include <pthread.h>
+
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+namespace {
+
+// A job, by its printer and id: a pointer may be reused once PAPPL frees
+// a finished job.
+using JobKey = std::pair<pappl_printer_t*, int>;
+
+// Recently printed jobs: a second start comes within moments of the first.
+constexpr size_t kPrintedKept = 256;
+// How long a job stays claimed at least. A second start that comes while
+// the first still holds the job ends cleanly; one that comes after the job
+// has ended leaves the job shown as printing (PAPPL offers no way back), so
+// the first holds short jobs until a second start has had time to come.
+constexpr auto kShortestClaim = std::chrono::milliseconds(30);
+
+struct Claim {
+  JobKey job;
+  std::chrono::steady_clock::time_point since;
+};
+
+struct Claims {
+  std::mutex lock;
+  std::deque<Claim> printing;
+  std::deque<JobKey> printed;
+};
+
+Claims& claims() {
+  static Claims all;
+  return all;
+}
+
+JobKey keyOf(pappl_job_t* job) { return {papplJobGetPrinter(job), papplJobGetID(job)}; }
+
+bool holds(const std::deque<JobKey>& keys, const JobKey& key) {
+  return std::find(keys.begin(), keys.end(), key) != keys.end();
+}
+
+std::deque<Claim>::iterator claimOf(std::deque<Claim>& claims, const JobKey& key) {
+  return std::find_if(claims.begin(), claims.end(), [&key](const Claim& claim) { return claim.job == key; });
+}
+
+}  // namespace
+
+void claimJobOrLeave(pappl_job_t* job) {
+  const JobKey key = keyOf(job);
+  {
+    Claims& all = claims();
+    std::lock_guard<std::mutex> guard(all.lock);
+    if (claimOf(all.printing, key) == all.printing.end() && !holds(all.printed, key)) {
+      all.printing.push_back({key, std::chrono::steady_clock::now()});
+      return;
+    }
+  }
+  papplLogJob(job, PAPPL_LOGLEVEL_WARN, "Started a second time; only the first start prints the job.");
+  pthread_exit(nullptr);
+}
+
+void releaseJob(pappl_job_t* job) {
+  const JobKey key = keyOf(job);
+  Claims& all = claims();
+  std::chrono::steady_clock::time_point since;
+  {
+    std::lock_guard<std::mutex> guard(all.lock);
+    const auto claimed = claimOf(all.printing, key);
+    if (claimed == all.printing.end()) return;
+    since = claimed->since;
+  }
+  std::this_thread::sleep_until(since + kShortestClaim);
+  std::lock_guard<std::mutex> guard(all.lock);
+  all.printing.erase(claimOf(all.printing, key));
+  all.printed.push_back(key);
+  if (all.printed.size() > kPrintedKept) all.printed.pop_front();
+}
+
+std::mutex& deviceLockOf(pappl_printer_t* printer) {
+  static std::mutex mapLock;
+  static std::map<pappl_printer_t*, std::unique_ptr<std::mutex>> locks;
+  std::lock_guard<std::mutex> guard(mapLock);
+  std::unique_ptr<std::mutex>& lock = locks[printer];
+  if (!lock) lock = std::make_unique<std::mutex>();
+  return *lock;
+}

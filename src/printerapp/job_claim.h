@@ -1,0 +1,22 @@
+// One thread per job, one job per printer at a time. PAPPL 1.3 starts the
+// thread of a waiting job before it marks the job as printing, so two
+// threads that look for work at once can both start the same job (both
+// would print it and both would end it, which frees the job's data twice),
+// or start the next job while one still prints.
+#pragma once
+
+#include <pappl/pappl.h>
+
+#include <mutex>
+
+// Claims job for the calling thread. A thread that finds the job claimed,
+// or already printed, is a second start: it is logged and the thread ends
+// here, before it can print or end the job.
+void claimJobOrLeave(pappl_job_t* job);
+
+// The claiming thread is done with job.
+void releaseJob(pappl_job_t* job);
+
+// The lock a job holds while it writes to its printer's device, so that
+// jobs that PAPPL runs at once reach the printer one after another.
+std::mutex& deviceLockOf(pappl_printer_t* printer);
