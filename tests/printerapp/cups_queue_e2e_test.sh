@@ -14,9 +14,8 @@ export LC_ALL=C
 build=$(realpath "$1")
 source=$(realpath "$2")
 [ "$(id -u)" = 0 ] || { echo "SKIP: the private cupsd needs root"; exit 77; }
-for tool in cupsd lpadmin lp lpstat ipptool python3 qpdf xmllint pdfinfo ss; do
-  command -v "$tool" > /dev/null || [ -x "/usr/sbin/$tool" ] || { echo "SKIP: $tool is not installed"; exit 77; }
-done
+. "$source/tests/printerapp/printer_app_test_lib.sh"
+PATH=$PATH:/usr/sbin require_tools cupsd lpadmin lp lpstat ipptool python3 qpdf xmllint pdfinfo ss
 for program in ticketpress-printer-app insertqfjt; do
   [ -x "$build/$program" ] || { echo "FAIL: $build/$program is not built"; exit 1; }
 done
@@ -34,7 +33,7 @@ finish() {
   status=$?
   private_cupsd_stop
   [ -z "$app_started" ] || "$sandbox" stop "$work/app" || status=1
-  if [ -n "$sink_pid" ]; then kill -TERM "$sink_pid" 2> /dev/null || true; wait "$sink_pid" 2> /dev/null || true; fi
+  stop_sink
   if [ $status -ne 0 ]; then
     echo "--- cupsd error_log (errors and the backend's requests)"
     grep -aE '^E |(Create-Job|Send-Document): ' "$work/log/error_log" 2> /dev/null | tail -n 40 || true
@@ -48,11 +47,7 @@ trap finish EXIT
 
 sink_port=$(free_port) || { echo "FAIL: no free port"; exit 1; }
 app_port=$(free_port "$sink_port") || { echo "FAIL: no free port"; exit 1; }
-python3 "$source/tests/printerapp/sink.py" "$sink_port" "$work/out" > "$work/sink.pid" 2> "$work/sink.log" &
-sink_pid=$!
-# The sink prints its process id once it listens.
-for _ in $(seq 100); do [ -s "$work/sink.pid" ] && break; kill -0 "$sink_pid" 2> /dev/null || break; sleep 0.1; done
-[ -s "$work/sink.pid" ] || { echo "FAIL: the stand-in printer did not start"; exit 1; }
+start_sink "$sink_port" "$work/out" "$work/sink.log"
 app_started=yes
 TICKETPRESS_PRINTER_APP=$build/ticketpress-printer-app \
   "$sandbox" start "$app_port" "$work/app" "socket://127.0.0.1:$sink_port" > /dev/null
@@ -71,11 +66,6 @@ lpadmin -p laser -E -v "$app_uri" -m everywhere
 log=$work/log/error_log
 for _ in $(seq 100); do grep -qE 'Printer "laser" is now available|laser: PPD creation failed' "$log" && break; sleep 0.1; done
 grep -qF 'Printer "laser" is now available.' "$log" || { echo "FAIL: cupsd made no PPD for the queue"; exit 1; }
-
-failures=0
-check() {  # check DESCRIPTION COMMAND...
-  if "${@:2}"; then echo "ok: $1"; else echo "FAIL: $1"; failures=$((failures + 1)); fi
-}
 
 # Each job has a title that names it at the stand-in printer.
 labels=()
@@ -121,9 +111,7 @@ ipptool -c "$app_uri" "$work/get-jobs.test" > "$work/app-jobs"
 private_cupsd_stop
 "$sandbox" stop "$work/app"
 app_started=
-kill -TERM "$sink_pid"
-wait "$sink_pid" || true
-sink_pid=
+stop_sink
 
 # Each stream under its job's name, in parts: the PJL block before the
 # PDF, the PDF up to the last-but-one end of job, and the ticket in the PDF
