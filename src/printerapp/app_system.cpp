@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "admin_auth.h"
+#include "kept_state.h"
 
 namespace {
 
@@ -100,7 +101,7 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
   if (const char* state = cupsGetOption("state-file", count, options)) {
     static std::string statePath;
     statePath = state;
-    papplSystemLoadState(system, statePath.c_str());
+    loadKeptState(system, statePath);
     papplSystemSetSaveCallback(system, saveState, statePath.data());
   }
   papplSystemAddTimerCallback(system, 0, 0, startKeptJobs, nullptr);

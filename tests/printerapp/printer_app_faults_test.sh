@@ -581,7 +581,7 @@ check "restarted: its owner releases the held job" ipptool -q "$uri" "$work/ipp/
 wait_for 15 jobs_ended "$uri" "${held_id:-0}" "${queued_id:-0}" || true
 check "restarted: the released job completed" job_is "$uri" "${held_id:-0}" completed
 check "restarted: the queued job completed" job_is "$uri" "${queued_id:-0}" completed
-known_defect "restarted: the job that waited for the printer is printed or says why not ($(job_status "$uri" "${unreachable_id:-0}"))" \
+check "restarted: the job that waited for the printer is printed or says why not ($(job_status "$uri" "${unreachable_id:-0}"))" \
   accounted_for "${unreachable_id:-0}"
 cat > "$work/ipp/jobs-checked.test" <<'TEST'
 {

@@ -1,0 +1,16 @@
+// The state PAPPL keeps across restarts, as the application loads it.
+#pragma once
+
+#include <pappl/pappl.h>
+
+#include <string>
+#include <string_view>
+
+// The state text with each job that it shows printing put back in the
+// queue: a job printing when the application stopped was cut short, and
+// PAPPL would show it printing for ever instead of printing it.
+std::string requeueInterruptedJobs(std::string_view state);
+
+// Loads the state file at path into system, interrupted jobs queued again.
+// False when the file cannot be read (a first start has none).
+bool loadKeptState(pappl_system_t* system, const std::string& path);
