@@ -151,22 +151,7 @@ submit hostile "$letter" '' "ATTR name requesting-user-name \"eve\\\"\\n@PJL SET
 
 check "Release-Held-New-Jobs" printer_operation Release-Held-New-Jobs
 
-# Every job's state, as "ID,STATE" lines.
-cat > "$work/get-jobs.test" <<'TEST'
-{
-  OPERATION Get-Jobs
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  ATTR keyword which-jobs all
-  ATTR keyword requested-attributes job-id,job-state
-  STATUS successful-ok
-  DISPLAY job-id
-  DISPLAY job-state
-}
-TEST
-job_states() { ipptool -c "$uri" "$work/get-jobs.test" | grep -E '^[0-9]+,'; }
+job_states() { all_job_states "$uri"; }
 ended() { [ "$(job_states | grep -cE ',(completed|aborted|canceled)$')" -ge "${#labels[@]}" ]; }
 for _ in $(seq 600); do ended && break; sleep 0.1; done
 

@@ -142,23 +142,6 @@ failed_with_reason() {  # failed_with_reason URI ID
   [ -n "$message" ] && [[ ! $message =~ ^Job\ (aborted|canceled|completed)\.$ ]]
 }
 
-# Every job's state as "ID,STATE" lines.
-cat > "$work/ipp/jobs.test" <<'TEST'
-{
-  OPERATION Get-Jobs
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  ATTR keyword which-jobs all
-  ATTR keyword requested-attributes job-id,job-state
-  STATUS successful-ok
-  DISPLAY job-id
-  DISPLAY job-state
-}
-TEST
-# (ipptool -c does not fail on the repeated attributes of a kept job.)
-all_job_states() { ipptool -c "$1" "$work/ipp/jobs.test" 2> /dev/null | grep -E '^[0-9]+,' || true; }
 
 # No connection from the application to the printer on PORT is open: the
 # application closes its device once its queue is empty.

@@ -74,3 +74,24 @@ whole_and_alone() {  # whole_and_alone FILE
 stream_job_name() {  # stream_job_name FILE
   sed -n 's/^@PJL JOB NAME = "\(.*\)"$/\1/p;T;q' "$1"
 }
+
+# Every job of the printer at URI as "ID,STATE" lines. The sourcing script
+# sets work, its folder. (ipptool -c does not fail on the repeated
+# attributes of a job kept across a restart.)
+all_job_states() {  # all_job_states URI
+  [ -e "$work/get-jobs.test" ] || cat > "$work/get-jobs.test" <<'TEST'
+{
+  OPERATION Get-Jobs
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR keyword which-jobs all
+  ATTR keyword requested-attributes job-id,job-state
+  STATUS successful-ok
+  DISPLAY job-id
+  DISPLAY job-state
+}
+TEST
+  ipptool -c "$1" "$work/get-jobs.test" 2> /dev/null | grep -E '^[0-9]+,' || true
+}
