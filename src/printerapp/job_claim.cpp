@@ -22,8 +22,9 @@ constexpr size_t kPrintedKept = 256;
 // How long a job stays claimed at least. A second start that comes while
 // the first still holds the job ends cleanly; one that comes after the job
 // has ended leaves the job shown as printing (PAPPL offers no way back), so
-// the first holds short jobs until a second start has had time to come.
-constexpr auto kShortestClaim = std::chrono::milliseconds(30);
+// the first holds short jobs until a second start has had time to come,
+// on a loaded machine too (30 ms was not always enough).
+constexpr auto kShortestClaim = std::chrono::milliseconds(200);
 
 struct Claim {
   JobKey job;
