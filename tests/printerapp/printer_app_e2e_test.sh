@@ -76,6 +76,8 @@ TEST
 }
 labels=()
 job_ids=()
+declare -A refused refused_why
+refused_count=0
 submit() {  # [format=MIME_TYPE] submit LABEL FILE [JOB_LINES [NAME_LINES]]
   local label=$1 file=$2 template=${3:-}
   local names=${4:-"ATTR name requesting-user-name alice
@@ -152,7 +154,8 @@ submit hostile "$letter" '' "ATTR name requesting-user-name \"eve\\\"\\n@PJL SET
 check "Release-Held-New-Jobs" printer_operation Release-Held-New-Jobs
 
 job_states() { all_job_states "$uri"; }
-ended() { [ "$(job_states | grep -cE ',(completed|aborted|canceled)$')" -ge "${#labels[@]}" ]; }
+# Every job made has ended: the labelled ones and the refused ones.
+ended() { [ "$(job_states | grep -cE ',(completed|aborted|canceled)$')" = $((${#labels[@]} + refused_count)) ]; }
 for _ in $(seq 600); do ended && break; sleep 0.1; done
 
 # Raster documents, as phones and driverless clients send them, made by
@@ -198,7 +201,6 @@ for _ in $(seq 600); do ended && break; sleep 0.1; done
 # reason and nothing for the printer.
 # To a raster cut short PAPPL answers nothing for a minute, so the client
 # gives up after a while, and the job is found as the newest one.
-declare -A refused refused_why
 newest_job() { job_states | cut -d, -f1 | sort -n | tail -n 1; }
 job_message() {  # job_message ID: the job-state-message a client reads
   cat > "$work/get-message.test" <<TEST
@@ -221,6 +223,7 @@ refuse() {  # refuse LABEL FILE
   before=$(newest_job)
   format=image/pwg-raster refusable=yes submit "$1" "$2"
   refused[$1]=${last_id:-$(newest_job)}
+  refused_count=$((refused_count + 1))
   check "$1: a job was made" test "${refused[$1]}" != "$before"
   refused_why[$1]=$(job_message "${refused[$1]}")
 }
