@@ -235,20 +235,7 @@ refuse raster-16bit "$work/raster-16bit.pwg"
 # the jobs that do not say otherwise, the family settings' among them. A
 # client follows its job without a password; the pages that change
 # settings ask for one.
-cat > "$work/defaults.test" <<'TEST'
-{
-  OPERATION Set-Printer-Attributes
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  GROUP printer-attributes-tag
-  ATTR keyword print-color-mode-default monochrome
-  ATTR keyword quorlan-toner-darkness-default 8
-  STATUS successful-ok
-}
-TEST
-check "Set-Printer-Attributes: colour mode and toner darkness defaults" ipptool -q "$local_uri" "$work/defaults.test"
+check "Set-Printer-Attributes: colour mode and toner darkness defaults" change_defaults "$local_uri"
 submit defaults "$letter"
 for _ in $(seq 600); do ended && break; sleep 0.1; done
 cat > "$work/get-job.test" <<TEST

@@ -466,21 +466,8 @@ echo "printer gone: $(($(date +%s) - started))s"
 # timeout, with status 0, having written its state: the printer, its
 # device and the changed defaults, which are all back when it starts again.
 echo "== SIGTERM"
-cat > "$work/ipp/defaults.test" <<'TEST'
-{
-  OPERATION Set-Printer-Attributes
-  GROUP operation-attributes-tag
-  ATTR charset attributes-charset utf-8
-  ATTR naturalLanguage attributes-natural-language en
-  ATTR uri printer-uri $uri
-  GROUP printer-attributes-tag
-  ATTR keyword print-color-mode-default monochrome
-  ATTR keyword quorlan-toner-darkness-default 8
-  STATUS successful-ok
-}
-TEST
 all_job_states "$uri" | cut -d, -f1 | sort > "$work/jobs-before-stop"
-check "Set-Printer-Attributes: colour mode and toner darkness defaults" ipptool -q "$local_uri" "$work/ipp/defaults.test"
+check "Set-Printer-Attributes: colour mode and toner darkness defaults" change_defaults "$local_uri"
 # The stop follows the change at once: the state has it whether the
 # application wrote it then or on its way out.
 stop_began=$(date +%s%N)

@@ -95,3 +95,22 @@ all_job_states() {  # all_job_states URI
 TEST
   ipptool -c "$1" "$work/get-jobs.test" 2> /dev/null | grep -E '^[0-9]+,' || true
 }
+
+# Changes two printer defaults as an administrator does, through the local
+# socket at LOCAL_URI: monochrome, and toner darkness 8.
+change_defaults() {  # change_defaults LOCAL_URI
+  cat > "$work/change-defaults.test" <<'TEST'
+{
+  OPERATION Set-Printer-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  GROUP printer-attributes-tag
+  ATTR keyword print-color-mode-default monochrome
+  ATTR keyword quorlan-toner-darkness-default 8
+  STATUS successful-ok
+}
+TEST
+  ipptool -q "$1" "$work/change-defaults.test"
+}
