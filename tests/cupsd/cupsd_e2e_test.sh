@@ -237,7 +237,12 @@ for refused in 'job-password "12ab"' 'job-password "123"' 'job-password "2468"
   what="refused ${refused%%$'\n'*}"
   check "$what: job $job_id stopped by the filter" test "$job_state" = processing-stopped
   check "$what: nothing printed" test ! -s "$work/out/refused.prn"
-  message=$(job_attribute job-printer-state-message)
+  # cupsd may set the job's message a moment after its state.
+  for _ in $(seq 50); do
+    message=$(job_attribute job-printer-state-message)
+    contains "$message" 'PIN (job-password)' && break
+    sleep 0.1
+  done
   check "$what: the job says why" contains "$message" 'PIN (job-password)'
   check "$what: not with the PIN" not_contains "$message" '12ab' '2468'
 done
