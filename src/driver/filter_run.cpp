@@ -15,6 +15,7 @@
 #include "messages.h"
 #include "page_count.h"
 #include "queue_job.h"
+#include "standard_streams.h"
 #include "system_version.h"
 #include "work_area.h"
 
@@ -71,6 +72,12 @@ int processJob(int argc, char* argv[], WorkArea& area, bool logToDisk, JobOption
 }  // namespace
 
 int runFilter(int argc, char* argv[]) {
+  // Without standard output there is no printer to send the job to.
+  const std::string closed = holdStandardDescriptors();
+  if (!closed.empty()) {
+    reportLine("ERROR: Unable to print the job: no " + closed + ".\n");
+    return 1;
+  }
   if (argc != 6 && argc != 7) return reportUsage();
 
   // Write failures (printer gone, disk full) must come back as errors

@@ -72,6 +72,22 @@ TEST_F(FilterRun, MissingChildFilterIsReportedByPath) {
   expectNothingLeft();
 }
 
+// Started without standard output (or error), the filter's first file
+// would take that descriptor and receive the printer stream: it must fail
+// before it opens anything.
+TEST_F(FilterRun, WithoutStandardOutputOrErrorNothingIsPrinted) {
+  for (const int closed : {STDOUT_FILENO, STDERR_FILENO}) {
+    ProgramSpec command = filter.jobSpec("", letter);
+    command.env["FAKE_CHILD_PID"] = filter.folder() / "child-started";
+    command.inChild = [closed] { close(closed); };
+    ProgramRun run = filter.run(command);
+    EXPECT_EQ(run.exitStatus, 1) << "descriptor " << closed;
+    EXPECT_EQ(run.err, closed == STDOUT_FILENO ? "ERROR: Unable to print the job: no standard output.\n" : "");
+    EXPECT_EQ(access((filter.folder() / "child-started").c_str(), F_OK), -1);
+    expectNothingLeft();
+  }
+}
+
 TEST_F(FilterRun, WithoutLibcupsTheJobStopsItsChildAndSaysWhy) {
   ProgramSpec command = filter.jobSpec("", letter);
   command.env["LD_LIBRARY_PATH"] = FAKE_CUPS_DIR;
