@@ -13,9 +13,10 @@
 
 namespace {
 
-// A job, by its printer and id: a pointer may be reused once PAPPL frees
-// a finished job.
-using JobKey = std::pair<pappl_printer_t*, int>;
+// A job, by its printer's id and its own: PAPPL may give a deleted
+// printer's or a finished job's memory to a new one, whose job ids start
+// at 1 again, while printer ids are never reused.
+using JobKey = std::pair<int, int>;
 
 // Recently printed jobs: a second start comes within moments of the first.
 constexpr size_t kPrintedKept = 256;
@@ -42,7 +43,7 @@ Claims& claims() {
   return all;
 }
 
-JobKey keyOf(pappl_job_t* job) { return {papplJobGetPrinter(job), papplJobGetID(job)}; }
+JobKey keyOf(pappl_job_t* job) { return {papplPrinterGetID(papplJobGetPrinter(job)), papplJobGetID(job)}; }
 
 bool holds(const std::deque<JobKey>& keys, const JobKey& key) {
   return std::find(keys.begin(), keys.end(), key) != keys.end();
@@ -56,15 +57,24 @@ std::deque<Claim>::iterator claimOf(std::deque<Claim>& claims, const JobKey& key
 
 void claimJobOrLeave(pappl_job_t* job) {
   const JobKey key = keyOf(job);
+  bool ended = false;
   {
     Claims& all = claims();
     std::lock_guard<std::mutex> guard(all.lock);
-    if (claimOf(all.printing, key) == all.printing.end() && !holds(all.printed, key)) {
+    ended = holds(all.printed, key);
+    if (!ended && claimOf(all.printing, key) == all.printing.end()) {
       all.printing.push_back({key, std::chrono::steady_clock::now()});
       return;
     }
   }
-  papplLogJob(job, PAPPL_LOGLEVEL_WARN, "Started a second time; only the first start prints the job.");
+  // A second start after the first has ended leaves PAPPL showing the job
+  // as printing (it was printed once): an administrator must see that.
+  if (ended)
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR,
+                "Printer %d, job %d started again after it ended; it was printed once and may be shown as printing.",
+                key.first, key.second);
+  else
+    papplLogJob(job, PAPPL_LOGLEVEL_WARN, "Started a second time; only the first start prints the job.");
   pthread_exit(nullptr);
 }
 
@@ -87,9 +97,9 @@ void releaseJob(pappl_job_t* job) {
 
 std::mutex& deviceLockOf(pappl_printer_t* printer) {
   static std::mutex mapLock;
-  static std::map<pappl_printer_t*, std::unique_ptr<std::mutex>> locks;
+  static std::map<int, std::unique_ptr<std::mutex>> locks;
   std::lock_guard<std::mutex> guard(mapLock);
-  std::unique_ptr<std::mutex>& lock = locks[printer];
+  std::unique_ptr<std::mutex>& lock = locks[papplPrinterGetID(printer)];
   if (!lock) lock = std::make_unique<std::mutex>();
   return *lock;
 }
