@@ -26,6 +26,8 @@ stop   ends the application started in DIR: SIGTERM, then SIGKILL if it is
 
 The program is $TICKETPRESS_PRINTER_APP, else build/ticketpress-printer-app
 of the project; it logs at $TICKETPRESS_PRINTER_APP_LOG_LEVEL, else debug.
+Printers may write into files only when $TICKETPRESS_PRINTER_APP_FILE_FOLDER
+names a folder: file: devices then write there and nowhere else.
 USAGE
   exit 2
 }
@@ -127,7 +129,8 @@ launch() {  # launch PORT DIR
     "${sandbox_env[@]}" ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0"} "$app" server \
       -o listen-hostname=127.0.0.1 -o server-port="$port" \
       -o spool-directory="$dir/spool" -o log-file="$log" -o log-level="${TICKETPRESS_PRINTER_APP_LOG_LEVEL:-debug}" \
-      -o state-file="$dir/printer-app.state" &
+      -o state-file="$dir/printer-app.state" \
+      ${TICKETPRESS_PRINTER_APP_FILE_FOLDER:+-o file-device-folder="$TICKETPRESS_PRINTER_APP_FILE_FOLDER"} &
     server=$!
     echo "$server" > "$dir/printer-app.pid.new"
     mv "$dir/printer-app.pid.new" "$dir/printer-app.pid"

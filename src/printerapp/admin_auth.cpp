@@ -4,10 +4,17 @@
 #include <pwd.h>
 #include <security/pam_appl.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "client_names.h"
+#include "local_gate.h"
 
 namespace {
 
@@ -72,14 +79,41 @@ bool onOwnJob(pappl_client_t* client, ipp_t* request) {
   return owner && asking && std::strcmp(owner, asking) == 0;
 }
 
+// The login name of user uid, else the number.
+std::string userNameOf(uid_t uid) {
+  passwd record{}, *found = nullptr;
+  std::vector<char> buffer(16384);
+  if (getpwuid_r(uid, &record, buffer.data(), buffer.size(), &found) == 0 && found) return found->pw_name;
+  return std::to_string(uid);
+}
+
+// A local user of the application's local socket, known by the kernel:
+// the user owns the jobs it makes; root, the server's own user and the
+// group's members pass where the group is asked for; anybody may read.
+http_status_t authorizeLocalUser(pappl_client_t* client, uid_t uid, const char* group, gid_t groupId) {
+  const std::string user = userNameOf(uid);
+  papplClientSetUsername(client, user.c_str());
+  if (!group || uid == 0 || uid == geteuid() || inGroup(user.c_str(), groupId)) return HTTP_STATUS_CONTINUE;
+  ipp_t* request = papplClientGetRequest(client);
+  if (request && onlyReads(ippGetOperation(request))) return HTTP_STATUS_CONTINUE;
+  papplLogClient(client, PAPPL_LOGLEVEL_WARN, "Refused: local user \"%s\" is not root or in group \"%s\".",
+                 user.c_str(), group);
+  return HTTP_STATUS_FORBIDDEN;
+}
+
 }  // namespace
 
 http_status_t authorizeAdmin(pappl_client_t* client, const char* group, gid_t groupId, void* data) {
+  // Every request that can make or change a job or printer gets here
+  // first: what the client named is made safe before PAPPL keeps it.
+  ipp_t* request = papplClientGetRequest(client);
+  if (request) boundRequestStrings(request);
+  if (const std::optional<uid_t> local = relayedLocalUser(httpGetAddress(papplClientGetHTTP(client))))
+    return authorizeLocalUser(client, *local, group, groupId);
   if (!group) return HTTP_STATUS_CONTINUE;
   // A client may follow any job, and send the document of its own, close,
   // cancel, hold or release it.
-  if (ipp_t* request = papplClientGetRequest(client))
-    if (onlyReads(ippGetOperation(request)) || onOwnJob(client, request)) return HTTP_STATUS_CONTINUE;
+  if (request && (onlyReads(ippGetOperation(request)) || onOwnJob(client, request))) return HTTP_STATUS_CONTINUE;
   const auto* auth = static_cast<const AdminAuth*>(data);
   const char* header = httpGetField(papplClientGetHTTP(client), HTTP_FIELD_AUTHORIZATION);
   constexpr std::string_view kBasic = "Basic ";

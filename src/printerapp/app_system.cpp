@@ -4,10 +4,12 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "admin_auth.h"
+#include "device_policy.h"
 #include "kept_state.h"
 
 namespace {
@@ -55,6 +57,22 @@ bool saveState(pappl_system_t* system, void* path) {
   return papplSystemSaveState(system, static_cast<const char*>(path));
 }
 
+// Whether the server listens on a loopback address when it listens on
+// listen: the application's local socket relays to one.
+bool listensOnLoopback(std::string_view listen) {
+  return listen == "*" || listen == "localhost" || listen == "127.0.0.1" || listen == "[::1]";
+}
+
+// The device rule of the options, or nullopt after saying why it is wrong.
+std::optional<DevicePolicy> devicePolicyOf(int count, cups_option_t* options) {
+  const char* folder = cupsGetOption(kFileDeviceFolderOption, count, options);
+  if (!folder) return DevicePolicy();
+  std::string error;
+  std::optional<DevicePolicy> policy = DevicePolicy::withFileFolder(folder, error);
+  if (!policy) fprintf(stderr, "%s: %s\n", kAppName, error.c_str());
+  return policy;
+}
+
 // Starts the jobs the state kept queued: PAPPL 1.3 looks for jobs to print
 // only when one arrives or ends. No printer is stopped at start-up, so
 // resuming one only does that. Runs once.
@@ -74,6 +92,10 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
     fprintf(stderr, "%s: Bad server-port value \"%s\".\n", kAppName, portText);
     return nullptr;
   }
+  // Printers are created with the system, so their device rule comes first.
+  static std::optional<DevicePolicy> devices;
+  devices = devicePolicyOf(count, options);
+  if (!devices) return nullptr;
   const char* spool = cupsGetOption("spool-directory", count, options);
   pappl_system_t* system = papplSystemCreate(
       systemOptions(cupsGetOption("server-options", count, options)), kAppName, static_cast<int>(port),
@@ -89,7 +111,8 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
   papplSystemSetAuthCallback(system, "Basic", authorizeAdmin, &auth);
   // Only this machine's clients unless the administrator says otherwise.
   const char* listen = optionOr(count, options, "listen-hostname", "localhost");
-  if (!papplSystemAddListeners(system, std::strcmp(listen, "*") ? listen : nullptr)) {
+  if (!papplSystemAddListeners(system, std::strcmp(listen, "*") ? listen : nullptr) ||
+      (!listensOnLoopback(listen) && !papplSystemAddListeners(system, "localhost"))) {
     fprintf(stderr, "%s: Unable to listen on %s.\n", kAppName, listen);
     papplSystemDelete(system);
     return nullptr;
@@ -97,7 +120,7 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
   // The printers of the state come back with their drivers.
   const AppDrivers& drivers = *static_cast<const AppDrivers*>(data);
   papplSystemSetPrinterDrivers(system, drivers.count, drivers.drivers, drivers.autoadd, nullptr,
-                               drivers.driver, nullptr);
+                               drivers.driver, &*devices);
   if (const char* state = cupsGetOption("state-file", count, options)) {
     static std::string statePath;
     statePath = state;

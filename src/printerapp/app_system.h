@@ -17,9 +17,12 @@ struct AppDrivers {
   pappl_pr_driver_cb_t driver;
 };
 
-// PAPPL's system callback; data is the AppDrivers. Options (-o
-// name=value): listen-hostname (default "localhost"; "*" for every
-// address), server-port (0, the default, lets PAPPL choose),
+// PAPPL's system callback; data is the AppDrivers, whose driver callback
+// gets the system's DevicePolicy as its data. Options (-o name=value):
+// listen-hostname (default "localhost"; "*" for every address; the server
+// listens on localhost too, for its local socket), server-port (0, the
+// default, lets PAPPL choose), file-device-folder (the one folder that
+// file: devices may write into; without it they are refused),
 // spool-directory, log-file, log-level (fatal, error, warn, info, debug),
 // state-file, admin-group (the members who may change settings, with
 // their password; default lpadmin, else root), auth-service (the PAM

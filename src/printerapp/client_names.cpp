@@ -2,6 +2,27 @@
 
 namespace {
 
+// The most octets of a value with this tag, 0 for values that are not
+// strings a client names things with.
+size_t boundOf(ipp_tag_t tag) {
+  switch (tag) {
+    case IPP_TAG_NAME:
+    case IPP_TAG_NAMELANG:
+    case IPP_TAG_KEYWORD:
+    case IPP_TAG_MIMETYPE:
+    case IPP_TAG_CHARSET:
+    case IPP_TAG_LANGUAGE:
+    case IPP_TAG_URISCHEME:
+      return kMaxNameOctets;
+    case IPP_TAG_TEXT:
+    case IPP_TAG_TEXTLANG:
+    case IPP_TAG_URI:
+      return kMaxTextOctets;
+    default:
+      return 0;
+  }
+}
+
 bool isControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
 // A byte that continues a UTF-8 character.
@@ -22,4 +43,21 @@ std::string oneLine(std::string_view value, size_t maxOctets) {
     --end;
   line.resize(end);
   return line;
+}
+
+void boundRequestStrings(ipp_t* request) {
+  for (ipp_attribute_t* attr = ippFirstAttribute(request); attr; attr = ippNextAttribute(request)) {
+    const ipp_tag_t tag = ippGetValueTag(attr);
+    const size_t bound = boundOf(tag);
+    for (int i = 0; i < ippGetCount(attr); ++i) {
+      if (tag == IPP_TAG_BEGIN_COLLECTION) {
+        boundRequestStrings(ippGetCollection(attr, i));
+        continue;
+      }
+      const char* value = bound ? ippGetString(attr, i, nullptr) : nullptr;
+      if (!value) continue;
+      const std::string line = oneLine(value, bound);
+      if (line != value) ippSetString(request, &attr, i, line.c_str());
+    }
+  }
 }

@@ -5,6 +5,8 @@
 // become a directive of its own, and a long name would be cut into one.
 #pragma once
 
+#include <cups/ipp.h>
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -18,3 +20,9 @@ inline constexpr size_t kMaxTextOctets = 1023;
 // at most maxOctets octets without splitting a UTF-8 character. Other bytes
 // stay as they are.
 std::string oneLine(std::string_view value, size_t maxOctets);
+
+// Makes every string a client sent in request one line: names, keywords,
+// MIME types and the like at most kMaxNameOctets, texts and URIs at most
+// kMaxTextOctets, in collections too. Octet strings (a job's password)
+// stay as they are.
+void boundRequestStrings(ipp_t* request);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "device_policy.h"
 #include "family_settings.h"
 #include "family_tables.h"
 #include "pdf_job.h"
@@ -104,9 +105,16 @@ void addFinishingTemplates(ipp_t* attrs) {
 
 }  // namespace
 
-bool familyDriver(pappl_system_t*, const char* driverName, const char*, const char*,
-                  pappl_pr_driver_data_t* data, ipp_t** attrs, void*) {
+bool familyDriver(pappl_system_t* system, const char* driverName, const char* deviceUri, const char*,
+                  pappl_pr_driver_data_t* data, ipp_t** attrs, void* cbdata) {
   if (std::strcmp(driverName, kFamilyDriverName) != 0) return false;
+  static const DevicePolicy kNoFileDevices;
+  const DevicePolicy& devices = cbdata ? *static_cast<const DevicePolicy*>(cbdata) : kNoFileDevices;
+  std::string refusal;
+  if (!devices.allows(deviceUri, refusal)) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Printer refused: %s.", refusal.c_str());
+    return false;
+  }
   const FamilyKeywords& keywords = familyKeywords();
 
   data->printfile_cb = printPdfJob;

@@ -20,6 +20,8 @@ inline constexpr const char* kInitialMedia = "na_letter_8.5x11in";
 inline constexpr const char* kInitialOutputBin = "auto";
 
 // PAPPL's driver callback: fills data and the vendor attributes in attrs.
+// cbdata is the system's DevicePolicy (none: every file: device refused);
+// a printer whose device it refuses is not made, and the log says why.
 bool familyDriver(pappl_system_t* system, const char* driverName, const char* deviceUri,
                   const char* deviceId, pappl_pr_driver_data_t* data, ipp_t** attrs, void* cbdata);
 
