@@ -47,19 +47,18 @@ std::optional<DevicePolicy> DevicePolicy::withFileFolder(const std::string& fold
 }
 
 bool DevicePolicy::allows(const char* uri, std::string& reason) const {
-  char scheme[32], user[256], host[256], resource[kPapplPathBytes + 1024];
-  int port = 0;
-  if (!uri || httpSeparateURI(HTTP_URI_CODING_ALL, uri, scheme, sizeof scheme, user, sizeof user, host, sizeof host, &port,
-                              resource, sizeof resource) < HTTP_URI_STATUS_OK ||
-      strcasecmp(scheme, "file") != 0)
-    return true;
+  if (!uri || strncasecmp(uri, "file:", 5) != 0) return true;
   const std::string option = "-o " + std::string(kFileDeviceFolderOption) + "=FOLDER";
   if (fileFolder.empty()) {
     reason = "file: devices are off; a server started with " + option + " lets printers write into FOLDER";
     return false;
   }
-  std::string path = resource;
-  path = path.substr(0, path.find('?'));
+  char scheme[32], user[256], host[256], resource[kPapplPathBytes + 1024];
+  int port = 0;
+  std::string path;
+  if (httpSeparateURI(HTTP_URI_CODING_ALL, uri, scheme, sizeof scheme, user, sizeof user, host, sizeof host, &port,
+                      resource, sizeof resource) >= HTTP_URI_STATUS_OK)
+    path = std::string(resource).substr(0, std::string_view(resource).find('?'));
   const std::optional<std::string> real =
       path.starts_with('/') && path.size() < kPapplPathBytes ? resolved(path) : std::nullopt;
   if (!real || !isInside(*real, fileFolder)) {
