@@ -1,10 +1,14 @@
 #include "kept_state.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "state_files.h"
+#include "state_repair.h"
 
 namespace {
 
@@ -30,6 +34,22 @@ size_t printingStateIn(std::string_view line) {
   return std::string_view::npos;
 }
 
+// Logs each note of a repair as a warning, with the file it was made on.
+void logRepairs(pappl_system_t* system, const std::string& path, const std::vector<std::string>& notes) {
+  for (const std::string& note : notes)
+    papplLog(system, PAPPL_LOGLEVEL_WARN, "%s", ("State file " + path + ", " + note).c_str());
+}
+
+// Keeps the state text as it was next to path, and logs where.
+void keepOriginal(pappl_system_t* system, const std::string& path, std::string_view state) {
+  std::string kept;
+  if (const int failure = keepAside(path, state, std::time(nullptr), kept))
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to keep the state file %s aside as it was: %s", path.c_str(),
+             std::strerror(failure));
+  else
+    papplLog(system, PAPPL_LOGLEVEL_WARN, "State file %s as it was is kept in %s", path.c_str(), kept.c_str());
+}
+
 }  // namespace
 
 std::string requeueInterruptedJobs(std::string_view state) {
@@ -52,21 +72,31 @@ std::string requeueInterruptedJobs(std::string_view state) {
 }
 
 bool loadKeptState(pappl_system_t* system, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  const std::string state = text.str();
-  const std::string requeued = requeueInterruptedJobs(state);
-  if (requeued == state) return papplSystemLoadState(system, path.c_str());
+  std::string state;
+  if (const int failure = readWholeFile(path, state)) {
+    if (failure != ENOENT)
+      papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to read the state file %s: %s", path.c_str(),
+               std::strerror(failure));
+    return false;
+  }
+  const RepairedState repaired = repairKeptState(state);
+  if (!repaired.notes.empty()) {
+    logRepairs(system, path, repaired.notes);
+    keepOriginal(system, path, state);
+  }
+  const std::string text = requeueInterruptedJobs(repaired.text);
+  if (text == state) return papplSystemLoadState(system, path.c_str());
   // PAPPL reads state only from a file: the corrected state goes to one
-  // next to the state, readable by its owner alone, as the state is.
+  // next to the state, readable by its owner alone.
   const std::string copy = path + ".load";
-  const int fd = open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return papplSystemLoadState(system, path.c_str());
-  const bool written = write(fd, requeued.data(), requeued.size()) == static_cast<ssize_t>(requeued.size());
-  const bool closed = close(fd) == 0;
-  const bool loaded = papplSystemLoadState(system, (written && closed ? copy : path).c_str());
+  unlink(copy.c_str());
+  if (const int failure = writeNewFile(copy, text)) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to write %s: %s", copy.c_str(), std::strerror(failure));
+    // Loaded as it is, a state that only needed its jobs queued again
+    // shows them printing; one that needed repairs must not be loaded.
+    return repaired.notes.empty() && papplSystemLoadState(system, path.c_str());
+  }
+  const bool loaded = papplSystemLoadState(system, copy.c_str());
   unlink(copy.c_str());
   return loaded;
 }

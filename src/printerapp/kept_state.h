@@ -11,6 +11,9 @@
 // PAPPL would show it printing for ever instead of printing it.
 std::string requeueInterruptedJobs(std::string_view state);
 
-// Loads the state file at path into system, interrupted jobs queued again.
-// False when the file cannot be read (a first start has none).
+// Loads the state file at path into system, repaired (see state_repair.h)
+// and interrupted jobs queued again. A repaired file is first kept aside as
+// it was, and each repair is logged. False when the file cannot be read (a
+// first start has none).
 bool loadKeptState(pappl_system_t* system, const std::string& path);
+
