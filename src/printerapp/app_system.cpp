@@ -52,7 +52,7 @@ const char* defaultAdminGroup() { return getgrnam("lpadmin") ? "lpadmin" : "root
 
 // Saves the state where the state-file option says.
 bool saveState(pappl_system_t* system, void* path) {
-  return papplSystemSaveState(system, static_cast<const char*>(path));
+  return saveKeptState(system, static_cast<const char*>(path));
 }
 
 // Starts the jobs the state kept queued: PAPPL 1.3 looks for jobs to print

@@ -100,3 +100,29 @@ bool loadKeptState(pappl_system_t* system, const std::string& path) {
   unlink(copy.c_str());
   return loaded;
 }
+
+bool saveKeptState(pappl_system_t* system, const std::string& path) {
+  // PAPPL saves by rewriting the file it is given in place: it gets one
+  // of its own, which then takes the old state's place whole.
+  const std::string fresh = path + ".new";
+  auto fail = [&](const char* step, int failure) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to save the state to %s (%s %s): %s", path.c_str(), step,
+             fresh.c_str(), std::strerror(failure));
+    unlink(fresh.c_str());
+    return false;
+  };
+  if (unlink(fresh.c_str()) != 0 && errno != ENOENT) return fail("removing", errno);
+  if (!papplSystemSaveState(system, fresh.c_str())) {
+    unlink(fresh.c_str());
+    return false;  // PAPPL has logged why
+  }
+  std::string saved;
+  if (const int failure = readWholeFile(fresh, saved)) return fail("reading", failure);
+  // The state on disk is always one the loader reads whole.
+  const RepairedState repaired = repairKeptState(saved);
+  logRepairs(system, fresh, repaired.notes);
+  if (unlink(fresh.c_str()) != 0) return fail("removing", errno);
+  if (const int failure = writeNewFile(fresh, repaired.text)) return fail("writing", failure);
+  if (const int failure = replaceFile(fresh, path)) return fail("putting in place", failure);
+  return true;
+}

@@ -1,4 +1,5 @@
-// The state PAPPL keeps across restarts, as the application loads it.
+// The state PAPPL keeps across restarts, as the application loads and
+// saves it.
 #pragma once
 
 #include <pappl/pappl.h>
@@ -17,3 +18,7 @@ std::string requeueInterruptedJobs(std::string_view state);
 // first start has none).
 bool loadKeptState(pappl_system_t* system, const std::string& path);
 
+// Saves the state of system to path at once: a crash or a full disk leaves
+// the last state whole. The saved text is repaired as a loaded one is. False
+// (logged) when the old state stays.
+bool saveKeptState(pappl_system_t* system, const std::string& path);
