@@ -40,14 +40,17 @@ void logRepairs(pappl_system_t* system, const std::string& path, const std::vect
     papplLog(system, PAPPL_LOGLEVEL_WARN, "%s", ("State file " + path + ", " + note).c_str());
 }
 
-// Keeps the state text as it was next to path, and logs where.
-void keepOriginal(pappl_system_t* system, const std::string& path, std::string_view state) {
+// Keeps the state text as it was next to path, and logs where; false when
+// it could not.
+bool keepOriginal(pappl_system_t* system, const std::string& path, std::string_view state) {
   std::string kept;
-  if (const int failure = keepAside(path, state, std::time(nullptr), kept))
+  if (const int failure = keepAside(path, state, std::time(nullptr), kept)) {
     papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to keep the state file %s aside as it was: %s", path.c_str(),
              std::strerror(failure));
-  else
-    papplLog(system, PAPPL_LOGLEVEL_WARN, "State file %s as it was is kept in %s", path.c_str(), kept.c_str());
+    return false;
+  }
+  papplLog(system, PAPPL_LOGLEVEL_WARN, "State file %s as it was is kept in %s", path.c_str(), kept.c_str());
+  return true;
 }
 
 }  // namespace
@@ -80,9 +83,10 @@ bool loadKeptState(pappl_system_t* system, const std::string& path) {
     return false;
   }
   const RepairedState repaired = repairKeptState(state);
+  bool keptAside = false;
   if (!repaired.notes.empty()) {
     logRepairs(system, path, repaired.notes);
-    keepOriginal(system, path, state);
+    keptAside = keepOriginal(system, path, state);
   }
   const std::string text = requeueInterruptedJobs(repaired.text);
   if (text == state) return papplSystemLoadState(system, path.c_str());
@@ -98,31 +102,36 @@ bool loadKeptState(pappl_system_t* system, const std::string& path) {
   }
   const bool loaded = papplSystemLoadState(system, copy.c_str());
   unlink(copy.c_str());
+  // PAPPL saves only after a change: without this the repairs, and a copy
+  // kept aside, would come again at each start.
+  if (loaded && keptAside) {
+    if (const int failure = replaceFileText(path, repaired.text))
+      papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to put the repaired state in place of %s: %s", path.c_str(),
+               std::strerror(failure));
+  }
   return loaded;
 }
 
 bool saveKeptState(pappl_system_t* system, const std::string& path) {
   // PAPPL saves by rewriting the file it is given in place: it gets one
-  // of its own, which then takes the old state's place whole.
+  // of its own, whose text then takes the old state's place whole.
   const std::string fresh = path + ".new";
   auto fail = [&](const char* step, int failure) {
-    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to save the state to %s (%s %s): %s", path.c_str(), step,
-             fresh.c_str(), std::strerror(failure));
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to save the state to %s (%s): %s", path.c_str(), step,
+             std::strerror(failure));
     unlink(fresh.c_str());
     return false;
   };
-  if (unlink(fresh.c_str()) != 0 && errno != ENOENT) return fail("removing", errno);
+  if (unlink(fresh.c_str()) != 0 && errno != ENOENT) return fail("removing the stale new file", errno);
   if (!papplSystemSaveState(system, fresh.c_str())) {
     unlink(fresh.c_str());
     return false;  // PAPPL has logged why
   }
   std::string saved;
-  if (const int failure = readWholeFile(fresh, saved)) return fail("reading", failure);
+  if (const int failure = readWholeFile(fresh, saved)) return fail("reading what PAPPL saved", failure);
   // The state on disk is always one the loader reads whole.
   const RepairedState repaired = repairKeptState(saved);
   logRepairs(system, fresh, repaired.notes);
-  if (unlink(fresh.c_str()) != 0) return fail("removing", errno);
-  if (const int failure = writeNewFile(fresh, repaired.text)) return fail("writing", failure);
-  if (const int failure = replaceFile(fresh, path)) return fail("putting in place", failure);
+  if (const int failure = replaceFileText(path, repaired.text)) return fail("putting it in place", failure);
   return true;
 }

@@ -13,9 +13,10 @@
 std::string requeueInterruptedJobs(std::string_view state);
 
 // Loads the state file at path into system, repaired (see state_repair.h)
-// and interrupted jobs queued again. A repaired file is first kept aside as
-// it was, and each repair is logged. False when the file cannot be read (a
-// first start has none).
+// and interrupted jobs queued again. Each repair is logged; the file as it
+// was is kept aside, and once the repaired state has loaded, the repaired
+// text takes its place. False when the file cannot be read (a first start
+// has none).
 bool loadKeptState(pappl_system_t* system, const std::string& path);
 
 // Saves the state of system to path at once: a crash or a full disk leaves

@@ -76,10 +76,17 @@ int keepAside(const std::string& path, std::string_view text, std::time_t now, s
   return EEXIST;
 }
 
-int replaceFile(const std::string& from, const std::string& to) {
-  if (rename(from.c_str(), to.c_str()) != 0) return errno;
+int replaceFileText(const std::string& path, std::string_view text) {
+  const std::string fresh = path + ".new";
+  if (unlink(fresh.c_str()) != 0 && errno != ENOENT) return errno;
+  if (const int failure = writeNewFile(fresh, text)) return failure;
+  if (rename(fresh.c_str(), path.c_str()) != 0) {
+    const int failure = errno;
+    unlink(fresh.c_str());
+    return failure;
+  }
   // The rename itself lasts a crash only once the folder is on disk.
-  const int folder = open(folderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folder < 0) return errno;
   const int failure = fsync(folder) != 0 ? errno : 0;
   close(folder);

@@ -18,5 +18,6 @@ int writeNewFile(const std::string& path, std::string_view text);
 // (-2, -3 ... after it when taken), whose name goes to kept.
 int keepAside(const std::string& path, std::string_view text, std::time_t now, std::string& kept);
 
-// The file at from put in place of to at once, the change on disk.
-int replaceFile(const std::string& from, const std::string& to);
+// text put in place of the file at path at once, through a new file
+// path.new (a stale one removed first), the change on disk.
+int replaceFileText(const std::string& path, std::string_view text);
