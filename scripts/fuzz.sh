@@ -13,8 +13,18 @@ seconds=${1:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTICKETPRESS_FUZZ=ON -DTICKETPRESS_BUILD_TESTS=OFF >/dev/null
 
+# A target whose libraries this machine lacks (kept_state needs PAPPL) is
+# not in the build: it is left out, said so.
+known=$(cmake --build build-fuzz --target help)
 targets=()
-for folder in fuzz/corpus/*/; do targets+=("$(basename "$folder")"); done
+for folder in fuzz/corpus/*/; do
+  t=$(basename "$folder")
+  if grep -qw "fuzz_$t" <<< "$known"; then
+    targets+=("$t")
+  else
+    echo "== fuzz_$t is not built here; left out"
+  fi
+done
 build_targets=()
 for t in "${targets[@]}"; do build_targets+=(--target "fuzz_$t"); done
 cmake --build build-fuzz -j "$(nproc)" "${build_targets[@]}" >/dev/null

@@ -54,7 +54,7 @@ const char* defaultAdminGroup() { return getgrnam("lpadmin") ? "lpadmin" : "root
 
 // Saves the state where the state-file option says.
 bool saveState(pappl_system_t* system, void* path) {
-  return papplSystemSaveState(system, static_cast<const char*>(path));
+  return saveKeptState(system, static_cast<const char*>(path));
 }
 
 // Whether the server listens on a loopback address when it listens on

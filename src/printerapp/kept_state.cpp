@@ -1,10 +1,14 @@
 #include "kept_state.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "state_files.h"
+#include "state_repair.h"
 
 namespace {
 
@@ -30,6 +34,25 @@ size_t printingStateIn(std::string_view line) {
   return std::string_view::npos;
 }
 
+// Logs each note of a repair as a warning, with the file it was made on.
+void logRepairs(pappl_system_t* system, const std::string& path, const std::vector<std::string>& notes) {
+  for (const std::string& note : notes)
+    papplLog(system, PAPPL_LOGLEVEL_WARN, "%s", ("State file " + path + ", " + note).c_str());
+}
+
+// Keeps the state text as it was next to path, and logs where; false when
+// it could not.
+bool keepOriginal(pappl_system_t* system, const std::string& path, std::string_view state) {
+  std::string kept;
+  if (const int failure = keepAside(path, state, std::time(nullptr), kept)) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to keep the state file %s aside as it was: %s", path.c_str(),
+             std::strerror(failure));
+    return false;
+  }
+  papplLog(system, PAPPL_LOGLEVEL_WARN, "State file %s as it was is kept in %s", path.c_str(), kept.c_str());
+  return true;
+}
+
 }  // namespace
 
 std::string requeueInterruptedJobs(std::string_view state) {
@@ -52,21 +75,63 @@ std::string requeueInterruptedJobs(std::string_view state) {
 }
 
 bool loadKeptState(pappl_system_t* system, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  const std::string state = text.str();
-  const std::string requeued = requeueInterruptedJobs(state);
-  if (requeued == state) return papplSystemLoadState(system, path.c_str());
+  std::string state;
+  if (const int failure = readWholeFile(path, state)) {
+    if (failure != ENOENT)
+      papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to read the state file %s: %s", path.c_str(),
+               std::strerror(failure));
+    return false;
+  }
+  const RepairedState repaired = repairKeptState(state);
+  bool keptAside = false;
+  if (!repaired.notes.empty()) {
+    logRepairs(system, path, repaired.notes);
+    keptAside = keepOriginal(system, path, state);
+  }
+  const std::string text = requeueInterruptedJobs(repaired.text);
+  if (text == state) return papplSystemLoadState(system, path.c_str());
   // PAPPL reads state only from a file: the corrected state goes to one
-  // next to the state, readable by its owner alone, as the state is.
+  // next to the state, readable by its owner alone.
   const std::string copy = path + ".load";
-  const int fd = open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return papplSystemLoadState(system, path.c_str());
-  const bool written = write(fd, requeued.data(), requeued.size()) == static_cast<ssize_t>(requeued.size());
-  const bool closed = close(fd) == 0;
-  const bool loaded = papplSystemLoadState(system, (written && closed ? copy : path).c_str());
   unlink(copy.c_str());
+  if (const int failure = writeNewFile(copy, text)) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to write %s: %s", copy.c_str(), std::strerror(failure));
+    // Loaded as it is, a state that only needed its jobs queued again
+    // shows them printing; one that needed repairs must not be loaded.
+    return repaired.notes.empty() && papplSystemLoadState(system, path.c_str());
+  }
+  const bool loaded = papplSystemLoadState(system, copy.c_str());
+  unlink(copy.c_str());
+  // PAPPL saves only after a change: without this the repairs, and a copy
+  // kept aside, would come again at each start.
+  if (loaded && keptAside) {
+    if (const int failure = replaceFileText(path, repaired.text))
+      papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to put the repaired state in place of %s: %s", path.c_str(),
+               std::strerror(failure));
+  }
   return loaded;
+}
+
+bool saveKeptState(pappl_system_t* system, const std::string& path) {
+  // PAPPL saves by rewriting the file it is given in place: it gets one
+  // of its own, whose text then takes the old state's place whole.
+  const std::string fresh = path + ".new";
+  auto fail = [&](const char* step, int failure) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to save the state to %s (%s): %s", path.c_str(), step,
+             std::strerror(failure));
+    unlink(fresh.c_str());
+    return false;
+  };
+  if (unlink(fresh.c_str()) != 0 && errno != ENOENT) return fail("removing the stale new file", errno);
+  if (!papplSystemSaveState(system, fresh.c_str())) {
+    unlink(fresh.c_str());
+    return false;  // PAPPL has logged why
+  }
+  std::string saved;
+  if (const int failure = readWholeFile(fresh, saved)) return fail("reading what PAPPL saved", failure);
+  // The state on disk is always one the loader reads whole.
+  const RepairedState repaired = repairKeptState(saved);
+  logRepairs(system, fresh, repaired.notes);
+  if (const int failure = replaceFileText(path, repaired.text)) return fail("putting it in place", failure);
+  return true;
 }
