@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <vector>
@@ -17,9 +18,9 @@ namespace {
 constexpr std::string_view kPrinting = " state=\"5\"";
 constexpr std::string_view kWaiting = " state=\"3\"";
 
-// Where a job line's own state value starts, outside the quoted values of
-// its other fields (a job name may hold the same text); npos if none.
-size_t printingStateIn(std::string_view line) {
+// Where text starts in a line of quoted values, outside them (a job name
+// may hold the same text); npos if nowhere.
+size_t findOutsideQuotes(std::string_view line, std::string_view text) {
   bool quoted = false;
   for (size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
@@ -27,11 +28,33 @@ size_t printingStateIn(std::string_view line) {
       ++i;
     } else if (c == '"') {
       quoted = !quoted;
-    } else if (!quoted && line.substr(i, kPrinting.size()) == kPrinting) {
+    } else if (!quoted && line.substr(i, text.size()) == text) {
       return i;
     }
   }
   return std::string_view::npos;
+}
+
+// The ids of the printers that the state's printer lines name.
+std::vector<int> printerIdsIn(std::string_view state) {
+  constexpr std::string_view kPrinter = "<Printer ", kId = " id=\"";
+  std::vector<int> ids;
+  while (!state.empty()) {
+    const size_t end = state.find('\n');
+    const std::string_view line = state.substr(0, end);
+    state.remove_prefix(end == std::string_view::npos ? state.size() : end + 1);
+    const size_t at = line.starts_with(kPrinter) ? findOutsideQuotes(line, kId) : std::string_view::npos;
+    if (at != std::string_view::npos) ids.push_back(std::atoi(line.data() + at + kId.size()));
+  }
+  return ids;
+}
+
+// Whether a printer the state names was not made (its driver or device
+// refused, or its id taken): PAPPL drops it and its jobs.
+bool printerDropped(pappl_system_t* system, std::string_view state) {
+  for (const int id : printerIdsIn(state))
+    if (!papplSystemFindPrinter(system, nullptr, id, nullptr)) return true;
+  return false;
 }
 
 // Logs each note of a repair as a warning, with the file it was made on.
@@ -53,6 +76,22 @@ bool keepOriginal(pappl_system_t* system, const std::string& path, std::string_v
   return true;
 }
 
+// Loads text, a corrected state, into system. PAPPL reads state only
+// from a file: the text goes to one next to the state, readable by its
+// owner alone. Should that fail, the state file itself is loaded only when
+// asIsWillDo (it only needed its jobs queued again).
+bool loadText(pappl_system_t* system, const std::string& path, const std::string& text, bool asIsWillDo) {
+  const std::string copy = path + ".load";
+  unlink(copy.c_str());
+  if (const int failure = writeNewFile(copy, text)) {
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to write %s: %s", copy.c_str(), std::strerror(failure));
+    return asIsWillDo && papplSystemLoadState(system, path.c_str());
+  }
+  const bool loaded = papplSystemLoadState(system, copy.c_str());
+  unlink(copy.c_str());
+  return loaded;
+}
+
 }  // namespace
 
 std::string requeueInterruptedJobs(std::string_view state) {
@@ -62,7 +101,7 @@ std::string requeueInterruptedJobs(std::string_view state) {
     const size_t end = state.find('\n');
     const std::string_view line = state.substr(0, end == std::string_view::npos ? state.size() : end + 1);
     state.remove_prefix(line.size());
-    const size_t at = line.starts_with("Job ") ? printingStateIn(line) : std::string_view::npos;
+    const size_t at = line.starts_with("Job ") ? findOutsideQuotes(line, kPrinting) : std::string_view::npos;
     if (at == std::string_view::npos) {
       result += line;
     } else {
@@ -83,33 +122,29 @@ bool loadKeptState(pappl_system_t* system, const std::string& path) {
     return false;
   }
   const RepairedState repaired = repairKeptState(state);
-  bool keptAside = false;
+  bool repairsKept = false;
   if (!repaired.notes.empty()) {
     logRepairs(system, path, repaired.notes);
-    keptAside = keepOriginal(system, path, state);
+    repairsKept = keepOriginal(system, path, state);
   }
   const std::string text = requeueInterruptedJobs(repaired.text);
-  if (text == state) return papplSystemLoadState(system, path.c_str());
-  // PAPPL reads state only from a file: the corrected state goes to one
-  // next to the state, readable by its owner alone.
-  const std::string copy = path + ".load";
-  unlink(copy.c_str());
-  if (const int failure = writeNewFile(copy, text)) {
-    papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to write %s: %s", copy.c_str(), std::strerror(failure));
-    // Loaded as it is, a state that only needed its jobs queued again
-    // shows them printing; one that needed repairs must not be loaded.
-    return repaired.notes.empty() && papplSystemLoadState(system, path.c_str());
+  const bool loaded = text == state ? papplSystemLoadState(system, path.c_str())
+                                    : loadText(system, path, text, repaired.notes.empty());
+  if (!loaded) return false;
+  // PAPPL's next save would lose a printer it dropped, and its jobs.
+  if (!repairsKept && printerDropped(system, text)) {
+    papplLog(system, PAPPL_LOGLEVEL_WARN, "State file %s: a printer it holds was not loaded (the log says why)",
+             path.c_str());
+    keepOriginal(system, path, state);
   }
-  const bool loaded = papplSystemLoadState(system, copy.c_str());
-  unlink(copy.c_str());
   // PAPPL saves only after a change: without this the repairs, and a copy
   // kept aside, would come again at each start.
-  if (loaded && keptAside) {
+  if (repairsKept) {
     if (const int failure = replaceFileText(path, repaired.text))
       papplLog(system, PAPPL_LOGLEVEL_ERROR, "Unable to put the repaired state in place of %s: %s", path.c_str(),
                std::strerror(failure));
   }
-  return loaded;
+  return true;
 }
 
 bool saveKeptState(pappl_system_t* system, const std::string& path) {

@@ -243,6 +243,13 @@ sub submit -d to-file -t into-folder "$pdf" > /dev/null
 for _ in $(seq 100); do [ -s "$work/files/into-folder.prn" ] && break; sleep 0.1; done
 check "its job is in the folder" whole_and_alone "$work/files/into-folder.prn"
 check "nothing was written outside it" test ! -s "$work/outside"
+# Started again without the folder, the server does not make that printer:
+# the state as it was, which holds it, is kept aside.
+"$sandbox" stop "$dir"
+"$sandbox" resume "$port" "$dir" > /dev/null
+check "without the option the file printer is not loaded" test "$(printers)" = "$before"
+check "the state that holds it is kept aside" \
+  eval 'grep -l "name=\"to-file\"" "$dir"/printer-app.state.rejected-* > /dev/null 2>&1'
 
 echo "$failures failures"
 [ "$failures" = 0 ]
