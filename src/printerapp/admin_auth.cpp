@@ -93,7 +93,9 @@ std::string userNameOf(uid_t uid) {
 http_status_t authorizeLocalUser(pappl_client_t* client, uid_t uid, const char* group, gid_t groupId) {
   const std::string user = userNameOf(uid);
   papplClientSetUsername(client, user.c_str());
-  if (!group || uid == 0 || uid == geteuid() || inGroup(user.c_str(), groupId)) return HTTP_STATUS_CONTINUE;
+  // A group that does not exist (no id) has no members here.
+  if (!group || uid == 0 || uid == geteuid() || (groupId != static_cast<gid_t>(-1) && inGroup(user.c_str(), groupId)))
+    return HTTP_STATUS_CONTINUE;
   ipp_t* request = papplClientGetRequest(client);
   if (request && onlyReads(ippGetOperation(request))) return HTTP_STATUS_CONTINUE;
   papplLogClient(client, PAPPL_LOGLEVEL_WARN, "Refused: local user \"%s\" is not root or in group \"%s\".",

@@ -103,9 +103,12 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
       logLevelOf(optionOr(count, options, "log-level", "warn")), nullptr, false);
   if (!system) return nullptr;
   papplSystemSetFooterHTML(system, kFooter);
-  // Settings change only for the admin group's members, with a password;
-  // without a group every request would pass as printing does.
-  papplSystemSetAdminGroup(system, optionOr(count, options, "admin-group", defaultAdminGroup()));
+  const char* adminGroup = optionOr(count, options, "admin-group", defaultAdminGroup());
+  if (!getgrnam(adminGroup)) {
+    fprintf(stderr, "%s: The admin group \"%s\" does not exist.\n", kAppName, adminGroup);
+    papplSystemDelete(system);
+    return nullptr;
+  }
   static AdminAuth auth;
   auth.pamService = optionOr(count, options, "auth-service", "cups");
   papplSystemSetAuthCallback(system, "Basic", authorizeAdmin, &auth);
@@ -127,6 +130,9 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
     loadKeptState(system, statePath);
     papplSystemSetSaveCallback(system, saveState, statePath.data());
   }
+  // Settings change only for the admin group's members; the option, not
+  // the group an earlier run kept in the state, says which group that is.
+  papplSystemSetAdminGroup(system, adminGroup);
   papplSystemAddTimerCallback(system, 0, 0, startKeptJobs, nullptr);
   return system;
 }

@@ -47,6 +47,9 @@ std::string endpointKey(const sockaddr* address) {
   }
   if (address->sa_family == AF_INET6) {
     const auto* v6 = reinterpret_cast<const sockaddr_in6*>(address);
+    // An IPv6 listener sees 127.0.0.1 as ::ffff:127.0.0.1.
+    if (IN6_IS_ADDR_V4MAPPED(&v6->sin6_addr))
+      return "4" + bytes(v6->sin6_addr.s6_addr + 12, 4) + bytes(&v6->sin6_port, sizeof v6->sin6_port);
     return "6" + bytes(&v6->sin6_addr, sizeof v6->sin6_addr) + bytes(&v6->sin6_port, sizeof v6->sin6_port);
   }
   return {};
@@ -199,8 +202,14 @@ std::unique_ptr<LocalGate> LocalGate::open(const std::string& path, int loopback
   struct stat info {};
   // What is at the path is a socket that nobody answers on any more.
   unlink(path.c_str());
-  if (state->listener < 0 || bind(state->listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      chmod(path.c_str(), 0666) != 0 || listen(state->listener, SOMAXCONN) != 0 ||
+  // Made mode 0666 as it is made, not changed by its path afterwards (in a
+  // folder others may write, that path could by then lead elsewhere). The
+  // server runs no other thread yet.
+  const mode_t mask = umask(0111);
+  const bool bound =
+      state->listener >= 0 && bind(state->listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  umask(mask);
+  if (!bound || listen(state->listener, SOMAXCONN) != 0 ||
       stat(path.c_str(), &info) != 0 || pipe2(state->stop, O_CLOEXEC) != 0) {
     error = "Unable to listen on " + path + ": " + std::strerror(errno);
     if (state->listener >= 0) close(state->listener);

@@ -24,7 +24,8 @@ std::string localSocketPath(const std::string& baseName, uid_t uid);
 class LocalGate {
  public:
   // Listens at path (mode 0666: every local user may print and follow
-  // jobs; the callback decides the rest) and relays to loopbackPort.
+  // jobs; the callback decides the rest) and relays to loopbackPort. To be
+  // called before the server starts other threads (it sets the umask).
   // Null, with error, when path cannot be had, or another server answers
   // there.
   static std::unique_ptr<LocalGate> open(const std::string& path, int loopbackPort, std::string& error);
