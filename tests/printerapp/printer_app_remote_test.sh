@@ -53,6 +53,10 @@ finish() {
   exit $status
 }
 trap finish EXIT
+# A ctest timeout or ^C ends it through finish too: the namespace and the
+# veth pair must not outlive it.
+trap 'exit 143' TERM
+trap 'exit 130' INT
 
 not() { ! "$@"; }
 known_defects=0
