@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A private instance of the printer application, for tests and trials: it
-# listens on 127.0.0.1 only, keeps its spool, state, log and local socket in
-# one folder, and has one printer, "laser", with the given device. It can
-# be stopped and resumed with what it kept, as after a reboot.
+# listens on 127.0.0.1 unless told otherwise, keeps its spool, state, log
+# and local socket in one folder, and has one printer, "laser", with the
+# given device. It can be stopped and resumed with what it kept, as after a
+# reboot.
 set -euo pipefail
 
 usage() {
@@ -28,6 +29,9 @@ The program is $TICKETPRESS_PRINTER_APP, else build/ticketpress-printer-app
 of the project; it logs at $TICKETPRESS_PRINTER_APP_LOG_LEVEL, else debug.
 Printers may write into files only when $TICKETPRESS_PRINTER_APP_FILE_FOLDER
 names a folder: file: devices then write there and nowhere else.
+$TICKETPRESS_PRINTER_APP_LISTEN is the address it listens on, 127.0.0.1
+unless set (an address of this machine, for clients of other machines). It
+listens on localhost as well, where start and resume wait for it.
 USAGE
   exit 2
 }
@@ -127,7 +131,7 @@ launch() {  # launch PORT DIR
     # for leaks: PAPPL 1.3 frees neither its socket devices' host names nor
     # its footer, UUID and timers, and stops with them still held.
     "${sandbox_env[@]}" ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0"} "$app" server \
-      -o listen-hostname=127.0.0.1 -o server-port="$port" \
+      -o listen-hostname="${TICKETPRESS_PRINTER_APP_LISTEN:-127.0.0.1}" -o server-port="$port" \
       -o spool-directory="$dir/spool" -o log-file="$log" -o log-level="${TICKETPRESS_PRINTER_APP_LOG_LEVEL:-debug}" \
       -o state-file="$dir/printer-app.state" \
       ${TICKETPRESS_PRINTER_APP_FILE_FOLDER:+-o file-device-folder="$TICKETPRESS_PRINTER_APP_FILE_FOLDER"} &
