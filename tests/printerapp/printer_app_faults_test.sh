@@ -40,28 +40,6 @@ finish() {
 }
 trap finish EXIT
 
-known_defects=0
-# A check of what the application should do but does not yet.
-known_defect() {  # known_defect DESCRIPTION COMMAND...
-  if "${@:2}"; then
-    echo "ok: $1"
-  else
-    echo "KNOWN DEFECT: $1"
-    known_defects=$((known_defects + 1))
-  fi
-}
-
-# Runs COMMAND every tenth of a second until it succeeds; false after
-# SECONDS.
-wait_for() {  # wait_for SECONDS COMMAND...
-  local tries=$(($1 * 10))
-  until "${@:2}"; do
-    tries=$((tries - 1))
-    [ "$tries" -gt 0 ] || return 1
-    sleep 0.1
-  done
-}
-
 # The stream of a job printed alone: the CUPS filter's, for the same PDF,
 # user and job name (the e2e test holds both front ends to the same bytes).
 printf '#!/bin/sh\nexec cat "$6"\n' > "$work/pass-through.sh"

@@ -189,8 +189,7 @@ ipp_test after Print-Job "$printer_uri_line
   FILE $pdf"
 ipptool -q "$uri" "$work/after.test"
 wait_jobs() { [ "$(all_job_states "$uri" | grep -c ',completed$')" = "$1" ]; }
-for _ in $(seq 300); do wait_jobs 6 && break; sleep 0.1; done
-check "the six jobs printed" wait_jobs 6
+check "the six jobs printed" wait_for 30 wait_jobs 6
 check "the printed names are one line" test "$(sent_named 'injected<Printer did=x driver=quorlan_pdf_laser id=9 name=owned uri=file:///tmp/owned>NextJobId 1')" = 1
 jobs_before=$(all_job_states "$uri" | cut -d, -f1 | sort -n | tr '\n' ' ')
 "$sandbox" stop "$dir"
@@ -240,7 +239,7 @@ TICKETPRESS_PRINTER_APP_FILE_FOLDER=$work/files "$sandbox" resume "$port" "$dir"
 check "a printer writes into the allowed folder" sub add -d to-file -v "file://$work/files" -m quorlan_pdf_laser
 check "but not into a file outside it" eval '! sub add -d outside -v "file://$work/files/../outside" -m quorlan_pdf_laser > /dev/null 2>&1'
 sub submit -d to-file -t into-folder "$pdf" > /dev/null
-for _ in $(seq 100); do [ -s "$work/files/into-folder.prn" ] && break; sleep 0.1; done
+wait_for 10 test -s "$work/files/into-folder.prn" || true
 check "its job is in the folder" whole_and_alone "$work/files/into-folder.prn"
 check "nothing was written outside it" test ! -s "$work/outside"
 # Started again without the folder, the server does not make that printer:
