@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -163,7 +164,13 @@ struct LocalGate::State {
       if (watched[1].revents) return;
       if (!(watched[0].revents & POLLIN)) continue;
       const int local = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-      if (local < 0) continue;
+      if (local < 0) {
+        // Out of descriptors or memory, the connection stays queued: wait
+        // for some to be freed rather than try again at once.
+        if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+          std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        continue;
+      }
       ucred peer{};
       socklen_t length = sizeof peer;
       if (getsockopt(local, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
