@@ -16,6 +16,10 @@ inline constexpr size_t kMaxNameOctets = 255;
 // The most octets of a text value, as IPP bounds them.
 inline constexpr size_t kMaxTextOctets = 1023;
 
+// Whether c is a control character (U+0000 to U+001F, U+007F), which no
+// kept name holds.
+inline bool isControlOctet(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
 // value without control characters (U+0000 to U+001F and U+007F), cut to
 // at most maxOctets octets without splitting a UTF-8 character. Other bytes
 // stay as they are.

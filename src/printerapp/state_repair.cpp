@@ -31,8 +31,6 @@ size_t lineEndAt(std::string_view text, size_t at) {
   return at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
 }
 
-bool isControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
-
 // ASCII letters compared without case, as the loader compares names.
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -181,7 +179,7 @@ bool noteCleaning(const std::string& what, std::string_view before, std::string_
   for (const char c : before) {
     if (c == '\n' || c == '\r')
       lineEnds = true;
-    else if (isControl(static_cast<unsigned char>(c)))
+    else if (isControlOctet(static_cast<unsigned char>(c)))
       others = true;
     else
       ++kept;
