@@ -137,3 +137,126 @@ change_defaults() {  # change_defaults LOCAL_URI
 TEST
   ipptool -q "$1" "$work/change-defaults.test"
 }
+
+# The stream of a job printed alone: the CUPS filter's, for the same PDF,
+# user and job name (the e2e test holds both front ends to the same bytes).
+# The sourcing script sets build, its build folder.
+alone_stream() {  # alone_stream USER NAME PDF
+  [ -x "$work/pass-through.sh" ] || { printf '#!/bin/sh\nexec cat "$6"\n' > "$work/pass-through.sh"; chmod +x "$work/pass-through.sh"; }
+  TICKETPRESS_PDFTOPDF=$work/pass-through.sh "$build/ticketpress" 1 "$1" "$2" 1 \
+    "com.apple.print.JobInfo.PMJobName=$2" "$3" 2> /dev/null
+}
+
+# An ipptool test file that prints FILE as USER under NAME with FORMAT,
+# plus job attribute lines, and shows the job id.
+print_test() {  # print_test NAME FILE FORMAT USER [JOB_LINES]
+  cat <<TEST
+{
+  NAME "$1"
+  OPERATION Print-Job
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri \$uri
+  ATTR name requesting-user-name $4
+  ATTR name job-name $1
+  ATTR mimeMediaType document-format $3
+  GROUP job-attributes-tag
+  ${5:-}
+  FILE $2
+  DISPLAY job-id
+}
+TEST
+}
+
+# Prints a job and says its id; nothing when the printer refused it.
+print_job() {  # print_job URI NAME FILE [FORMAT [USER [JOB_LINES]]]
+  mkdir -p "$work/ipp"
+  print_test "$2" "$3" "${4:-application/pdf}" "${5:-alice}" "${6:-}" > "$work/ipp/$2.test"
+  ipptool -t "$1" "$work/ipp/$2.test" 2> /dev/null | sed -n 's/.*job-id (integer) = \([0-9]*\).*/\1/p' || true
+}
+
+# A job's state, reasons and message as "STATE|REASONS|MESSAGE", read as
+# the client that printed it (alice) reads them.
+job_test() {
+  mkdir -p "$work/ipp"
+  cat > "$work/ipp/job.test" <<'TEST'
+{
+  OPERATION Get-Job-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR integer job-id $job
+  ATTR name requesting-user-name alice
+  ATTR keyword requested-attributes job-state,job-state-reasons,job-state-message
+  STATUS successful-ok
+}
+TEST
+}
+job_status() {  # job_status URI ID
+  local out
+  [ -e "$work/ipp/job.test" ] || job_test
+  out=$(ipptool -tv -d job="$2" "$1" "$work/ipp/job.test" 2> /dev/null || true)
+  printf '%s|%s|%s\n' "$(sed -n 's/^ *job-state (enum) = //p' <<< "$out")" \
+    "$(sed -n 's/^ *job-state-reasons ([^)]*) = //p' <<< "$out")" \
+    "$(sed -n 's/^ *job-state-message ([^)]*) = //p' <<< "$out")"
+}
+# The job's state alone.
+job_state() { job_status "$1" "$2" | cut -d'|' -f1; }
+# Ended: completed, aborted or canceled.
+job_ended() { [[ $(job_state "$1" "$2") =~ ^(completed|aborted|canceled)$ ]]; }
+jobs_ended() {  # jobs_ended URI ID...
+  local id
+  for id in "${@:2}"; do job_ended "$1" "$id" || return 1; done
+}
+# The job is in STATE.
+job_is() { [ "$(job_state "$1" "$2")" = "$3" ]; }  # job_is URI ID STATE
+# Not printed, and the client can read why: aborted or canceled, with a
+# message of its own or a reason that names the document's fault.
+failed_with_reason() {  # failed_with_reason URI ID
+  local status state reasons message
+  status=$(job_status "$1" "$2")
+  IFS='|' read -r state reasons message <<< "$status"
+  [[ $state =~ ^(aborted|canceled)$ ]] || return 1
+  [[ $reasons =~ document-(format|unprintable)-error|unsupported-document-format ]] && return 0
+  [ -n "$message" ] && [[ ! $message =~ ^Job\ (aborted|canceled|completed)\.$ ]]
+}
+
+
+# No connection from the application to the printer on PORT is open: the
+# application closes its device once its queue is empty.
+printer_idle() { ! ss -Htn state established "( dport = :$1 )" | grep -q .; }
+
+# The sink's streams by job name, as "FILE<TAB>NAME" lines in OUTDIR.index:
+# made again whenever the sink may have written more.
+index_streams() {  # index_streams OUTDIR
+  local files=("$1"/job-*.prn)
+  : > "$1.index"
+  [ -e "${files[0]}" ] || return 0
+  awk '/^@PJL JOB NAME = "/ { print FILENAME "\t" substr($0, 18, length($0) - 18); nextfile }' \
+    "${files[@]}" > "$1.index"
+}
+# The number of streams named NAME, and the first of them.
+streams_named() {  # streams_named OUTDIR NAME
+  awk -F '\t' -v name="$2" '$2 == name' "$1.index" | wc -l
+}
+stream_named() {  # stream_named OUTDIR NAME
+  local out
+  out=$(awk -F '\t' -v name="$2" '$2 == name { print $1; exit }' "$1.index")
+  echo "${out:-/nonexistent}"
+}
+# The job named NAME reached the printer once, byte for byte as alone.
+printed_as_alone() {  # printed_as_alone OUTDIR NAME ALONE_FILE
+  [ "$(streams_named "$1" "$2")" = 1 ] && cmp -s "$(stream_named "$1" "$2")" "$3"
+}
+# No stream is named NAME.
+no_stream_named() { [ "$(streams_named "$1" "$2")" = 0 ]; }
+# Every stream in OUTDIR is one whole job, alone.
+all_streams_whole() {  # all_streams_whole OUTDIR
+  local out
+  for out in "$1"/job-*.prn; do
+    [ -e "$out" ] || continue
+    whole_and_alone "$out" || return 1
+  done
+}

@@ -12,8 +12,12 @@ process id once it listens; SIGTERM writes what it holds and ends it.
 job, once: when a job has reached BYTES bytes it stops reading and says
 so on standard error; SIGUSR1 then resets the connection, as a printer
 switched off does, writes the job's bytes so far to their file, and lets
-it accept again. Its receive buffer is kept small, so that the rest of a
-job larger than BYTES and the sender's socket buffer is still unsent.
+it accept again, while SIGUSR2 makes it read on as if nothing happened.
+Its receive buffer is kept small, so that the rest of a job larger than
+BYTES and the sender's socket buffer is still unsent.
+
+--cut-after BYTES resets its first connection once that has brought BYTES
+bytes, and writes what came of the job to its file.
 """
 import argparse
 import os
@@ -45,6 +49,16 @@ def reset(signum, frame):
     """SIGUSR1: the printer is switched off."""
     global resetting
     resetting = True
+
+
+# Set by SIGUSR2: the stalled connection is read again.
+reading_again = False
+
+
+def read_again(signum, frame):
+    """SIGUSR2: the printer takes data again."""
+    global reading_again
+    reading_again = True
 
 
 class Splitter:
@@ -87,9 +101,12 @@ def main():
     parser.add_argument("port", type=int)
     parser.add_argument("outdir")
     parser.add_argument("--stall-after", type=int, default=0, metavar="BYTES")
+    parser.add_argument("--cut-after", type=int, default=0, metavar="BYTES")
     args = parser.parse_args()
     signal.signal(signal.SIGTERM, stop)
     signal.signal(signal.SIGUSR1, reset)
+    signal.signal(signal.SIGUSR2, read_again)
+    cut_after = args.cut_after
     splitter = Splitter(args.outdir)
     stall_after = args.stall_after
     server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
@@ -121,11 +138,20 @@ def main():
                     break
                 received += len(data)
                 splitter.add(data)
+                if cut_after and received >= cut_after:
+                    connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                    splitter.write()
+                    cut_after = 0
+                    was_reset = True
+                    break
                 if stall_after and len(splitter.job) >= stall_after:
                     print("sink: stalled in job %d at %d bytes" % (splitter.count + 1, len(splitter.job)),
                           file=sys.stderr, flush=True)
-                    while not resetting and not stopping:
+                    while not resetting and not reading_again and not stopping:
                         time.sleep(0.1)
+                    if reading_again:
+                        stall_after = 0
+                        continue
                     # A reset, not an orderly close: the sender's next
                     # write fails as it does when a printer is switched off.
                     connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
