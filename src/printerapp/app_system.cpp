@@ -10,6 +10,7 @@
 
 #include "admin_auth.h"
 #include "device_policy.h"
+#include "job_order.h"
 #include "kept_state.h"
 
 namespace {
@@ -75,10 +76,15 @@ std::optional<DevicePolicy> devicePolicyOf(int count, cups_option_t* options) {
 
 // Starts the jobs the state kept queued: PAPPL 1.3 looks for jobs to print
 // only when one arrives or ends. No printer is stopped at start-up, so
-// resuming one only does that. Runs once.
+// resuming one only does that, the oldest first. Runs once.
 bool startKeptJobs(pappl_system_t* system, void*) {
-  papplSystemIteratePrinters(system, [](pappl_printer_t* printer, void*) { papplPrinterResume(printer); },
-                             nullptr);
+  papplSystemIteratePrinters(
+      system,
+      [](pappl_printer_t* printer, void*) {
+        leaveOnlyOldestWaiting(printer);
+        papplPrinterResume(printer);
+      },
+      nullptr);
   return false;
 }
 
@@ -134,5 +140,6 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
   // the group an earlier run kept in the state, says which group that is.
   papplSystemSetAdminGroup(system, adminGroup);
   papplSystemAddTimerCallback(system, 0, 0, startKeptJobs, nullptr);
+  papplSystemAddTimerCallback(system, 0, 5, releaseStrandedOrderHolds, nullptr);
   return system;
 }

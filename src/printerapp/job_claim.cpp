@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <thread>
 #include <utility>
 
@@ -95,11 +97,34 @@ void releaseJob(pappl_job_t* job) {
   if (all.printed.size() > kPrintedKept) all.printed.pop_front();
 }
 
-std::mutex& deviceLockOf(pappl_printer_t* printer) {
-  static std::mutex mapLock;
-  static std::map<int, std::unique_ptr<std::mutex>> locks;
-  std::lock_guard<std::mutex> guard(mapLock);
-  std::unique_ptr<std::mutex>& lock = locks[papplPrinterGetID(printer)];
-  if (!lock) lock = std::make_unique<std::mutex>();
-  return *lock;
+// The jobs of one printer that wait for their turn, and whether one has it.
+struct PrinterTurn::Queue {
+  std::mutex lock;
+  std::condition_variable changed;
+  std::set<int> waiting;
+  bool busy = false;
+};
+
+PrinterTurn::PrinterTurn(pappl_job_t* job) : queue([job]() -> Queue& {
+        static std::mutex mapLock;
+        static std::map<int, std::unique_ptr<Queue>> queues;
+        std::lock_guard<std::mutex> guard(mapLock);
+        std::unique_ptr<Queue>& found = queues[papplPrinterGetID(papplJobGetPrinter(job))];
+        if (!found) found = std::make_unique<Queue>();
+        return *found;
+      }()) {
+  const int id = papplJobGetID(job);
+  std::unique_lock<std::mutex> guard(queue.lock);
+  queue.waiting.insert(id);
+  queue.changed.wait(guard, [this, id] { return !queue.busy && *queue.waiting.begin() == id; });
+  queue.waiting.erase(id);
+  queue.busy = true;
+}
+
+PrinterTurn::~PrinterTurn() {
+  {
+    std::lock_guard<std::mutex> guard(queue.lock);
+    queue.busy = false;
+  }
+  queue.changed.notify_all();
 }

@@ -7,8 +7,6 @@
 
 #include <pappl/pappl.h>
 
-#include <mutex>
-
 // Claims job for the calling thread. A thread that finds the job claimed,
 // or already printed, is a second start: it is logged and the thread ends
 // here, before it can print or end the job.
@@ -17,6 +15,21 @@ void claimJobOrLeave(pappl_job_t* job);
 // The claiming thread is done with job.
 void releaseJob(pappl_job_t* job);
 
-// The lock a job holds while it writes to its printer's device, so that
-// jobs that PAPPL runs at once reach the printer one after another.
-std::mutex& deviceLockOf(pappl_printer_t* printer);
+// A job's turn at its printer's device: jobs that PAPPL runs at once reach
+// the printer one after another, and in the order they were accepted (by
+// job id), however long one of them waits for an absent printer.
+class PrinterTurn {
+ public:
+  // Waits until no job with a lower id waits for the printer, and the
+  // printer is free.
+  explicit PrinterTurn(pappl_job_t* job);
+  // Gives the printer to the next job.
+  ~PrinterTurn();
+
+  PrinterTurn(const PrinterTurn&) = delete;
+  PrinterTurn& operator=(const PrinterTurn&) = delete;
+
+ private:
+  struct Queue;
+  Queue& queue;
+};

@@ -13,6 +13,7 @@
 #include "app_system.h"
 #include "device_policy.h"
 #include "family_driver.h"
+#include "printer_socket.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ bool namesFileDevice(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  registerDeviceSchemes();
   pappl_pr_driver_t drivers[] = {
       {kFamilyDriverName, kFamilyDriverDescription, "MFG:Quorlan;CMD:PJL,PDF;MDL:PDF Laser;", nullptr}};
   // The server's system takes the drivers itself, before it reads its state.

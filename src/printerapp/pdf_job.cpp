@@ -10,11 +10,14 @@
 
 #include "child_filter.h"
 #include "job_claim.h"
+#include "job_delivery.h"
+#include "job_order.h"
 #include "job_options.h"
 #include "job_pipeline.h"
 #include "job_spool.h"
 #include "page_count.h"
 #include "printer_defaults.h"
+#include "printer_socket.h"
 #include "printer_stream.h"
 #include "work_area.h"
 
@@ -131,6 +134,30 @@ class DeviceOutput {
   bool failed = false;
 };
 
+// Sends print to a socket printer, waiting for it and sending again as
+// long as it takes; a printer job cut short by the job's own failure is
+// closed at the printer.
+bool printToSocket(pappl_job_t* job, PrinterSocket& socket, const PrintJob& print, WorkArea& area,
+                   const JobEvents& events, bool& printerJobOpen) {
+  const SendWholeJob send = [&](PrinterSink& sink, std::string& error) {
+    if (papplJobIsCanceled(job)) return ECANCELED;
+    JobOutcome outcome = printJob(print, area, sink, events);
+    if (outcome.status != 0 && printerJobOpen && sink.error() == 0) sink.write(kPrinterJobEnd);
+    error = outcome.error;
+    return outcome.status;
+  };
+  std::string error;
+  switch (deliverToSocket(job, socket, send, error)) {
+    case JobEnd::printed:
+      return true;
+    case JobEnd::failed:
+      return failJob(job, error);
+    case JobEnd::canceled:
+      break;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool failJob(pappl_job_t* job, const std::string& why) {
@@ -160,7 +187,8 @@ bool printDocumentPdf(pappl_job_t* job, pappl_device_t* device, WorkArea& area, 
   const char* uri = papplPrinterGetDeviceURI(printer);
   print.deviceUri = uri ? uri : "";
 
-  const std::lock_guard<std::mutex> oneJobAtATime(deviceLockOf(printer));
+  const PrinterTurn turn(job);
+  if (PrinterSocket* socket = printerSocketOf(device)) return printToSocket(job, *socket, print, area, events, printerJobOpen);
   DeviceOutput output(device);
   PrinterSink sink([job, &output](std::string_view bytes) {
     if (papplJobIsCanceled(job)) return ECANCELED;
@@ -208,7 +236,9 @@ bool printClaimedPdfJob(pappl_job_t* job, pappl_device_t* device) {
 
 bool printPdfJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
   claimJobOrLeave(job);
+  releaseOrderHolds(papplJobGetPrinter(job));
   const bool printed = printClaimedPdfJob(job, device);
   releaseJob(job);
+  leaveOnlyOldestWaiting(papplJobGetPrinter(job));
   return printed;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "job_claim.h"
+#include "job_order.h"
 #include "pdf_job.h"
 #include "raster_pdf.h"
 #include "work_area.h"
@@ -141,6 +142,7 @@ bool startRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_
   // Images wait in the queue as PDF jobs do; a client's raster comes while
   // its request is read, and only once.
   if (!isStreamedRaster(job)) claimJobOrLeave(job);
+  releaseOrderHolds(papplJobGetPrinter(job));
   auto raster = std::make_unique<RasterJob>();
   std::string error;
   raster->area = WorkArea::create(false, fixedNameFolder(), error);
@@ -215,5 +217,6 @@ bool endRasterJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device)
   papplJobSetData(job, nullptr);
   const bool printed = printRasterPdf(job, device, *raster);
   if (!isStreamedRaster(job)) releaseJob(job);
+  leaveOnlyOldestWaiting(papplJobGetPrinter(job));
   return printed;
 }
