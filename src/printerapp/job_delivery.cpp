@@ -26,7 +26,10 @@ bool serverStopping(const JobPlace& place) { return !papplSystemIsRunning(place.
 // thread waits for the process to end (the kept state has the job
 // printing, and the next start prints it again).
 JobEnd endOnStop(const JobPlace& place) {
-  if (papplJobIsCanceled(place.job)) return JobEnd::canceled;
+  if (papplJobIsCanceled(place.job)) {
+    papplJobSetMessage(place.job, "Canceled before the printer had the whole job");
+    return JobEnd::canceled;
+  }
   papplLogJob(place.job, PAPPL_LOGLEVEL_INFO, "The server stops; the job prints again after its next start.");
   for (;;) std::this_thread::sleep_for(std::chrono::hours(1));
 }
