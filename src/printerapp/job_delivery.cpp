@@ -58,8 +58,13 @@ bool waitForAdministrator(const JobPlace& place, const std::string& why) {
   tellWaiting(place, why + " Resume the printer to try again, or cancel the job.");
   papplPrinterPause(place.printer);
   // A printer paused with a job stays processing until it is resumed.
-  while (papplPrinterGetState(place.printer) == IPP_PSTATE_PROCESSING)
-    if (!pause(place, 1)) return false;
+  while (papplPrinterGetState(place.printer) == IPP_PSTATE_PROCESSING) {
+    if (pause(place, 1)) continue;
+    // The pause was for this job alone: with it cancelled, the jobs behind
+    // it print.
+    if (papplJobIsCanceled(place.job)) papplPrinterResume(place.printer);
+    return false;
+  }
   return true;
 }
 

@@ -44,6 +44,9 @@ bool release(pappl_printer_t* printer, int id) {
 }  // namespace
 
 void leaveOnlyOldestWaiting(pappl_printer_t* printer) {
+  // A server that no longer runs starts no job to let the holds go, and
+  // would keep them in its state as holds of the jobs' own.
+  if (!papplSystemIsRunning(papplPrinterGetSystem(printer))) return;
   std::vector<int> waiting = jobsIn(printer, IPP_JSTATE_PENDING);
   if (waiting.size() < 2) return;
   const int oldest = *std::min_element(waiting.begin(), waiting.end());
