@@ -45,9 +45,8 @@ finish() {
 }
 trap finish EXIT
 
-sink_port=$(free_port) || { echo "FAIL: no free port"; exit 1; }
+start_sink free "$work/out" "$work/sink.log"
 app_port=$(free_port "$sink_port") || { echo "FAIL: no free port"; exit 1; }
-start_sink "$sink_port" "$work/out" "$work/sink.log"
 app_started=yes
 TICKETPRESS_PRINTER_APP=$build/ticketpress-printer-app \
   "$sandbox" start "$app_port" "$work/app" "socket://127.0.0.1:$sink_port" > /dev/null

@@ -37,7 +37,7 @@ finish() {
 }
 trap finish EXIT
 
-sink_port=$(free_port) || { echo "FAIL: no free port"; exit 1; }
+start_sink free "$work/cut-out" "$work/cut-sink.log" --cut-after 3000
 other_port=$(free_port "$sink_port") || { echo "FAIL: no free port"; exit 1; }
 app_port=$(free_port "$sink_port" "$other_port") || { echo "FAIL: no free port"; exit 1; }
 uri=ipp://127.0.0.1:$app_port/ipp/print/laser
@@ -76,7 +76,6 @@ arrival_order() {  # arrival_order OUTDIR
 
 # ---------------------------------------------------------------------------
 echo "== a printer that cuts the first connection after 3,000 bytes"
-start_sink "$sink_port" "$work/cut-out" "$work/cut-sink.log" --cut-after 3000
 "$sandbox" start "$app_port" "$app" "socket://127.0.0.1:$sink_port" > /dev/null
 cut_id=$(print_job "$uri" cut "$work/pdfs/cut.pdf")
 check "cut: not completed while the printer has part of it" wait_for 3 job_says "$uri" "${cut_id:-0}" "did not take the whole job"

@@ -53,9 +53,9 @@ started=$(date +%s)
 # printed alone (no job id or time is in a stream; the user and the job
 # name are the job's own), and complete.
 echo "== load: 8 clients, 25 jobs each"
-load_sink_port=$(free_port) || { echo "FAIL: no free port"; exit 1; }
+start_sink free "$work/load-out" "$work/load-sink.log"
+load_sink_port=$sink_port
 load_port=$(free_port "$load_sink_port") || { echo "FAIL: no free port"; exit 1; }
-start_sink "$load_sink_port" "$work/load-out" "$work/load-sink.log"
 apps+=("$work/load")
 "$sandbox" start "$load_port" "$work/load" "socket://127.0.0.1:$load_sink_port" > /dev/null
 load_uri=ipp://127.0.0.1:$load_port/ipp/print/laser
@@ -110,12 +110,11 @@ echo "load: $(($(date +%s) - started))s"
 # ---------------------------------------------------------------------------
 # The faults: one application, its printer on one port, the stand-in
 # printer there started again for each part with a folder of its own.
-sink_port=$(free_port) || { echo "FAIL: no free port"; exit 1; }
+start_sink free "$work/bad-out" "$work/bad-sink.log"
 app_port=$(free_port "$sink_port") || { echo "FAIL: no free port"; exit 1; }
 app=$work/app
 uri=ipp://127.0.0.1:$app_port/ipp/print/laser
 local_uri=$(local_printer_uri "$app")
-start_sink "$sink_port" "$work/bad-out" "$work/bad-sink.log"
 apps+=("$app")
 "$sandbox" start "$app_port" "$app" "socket://127.0.0.1:$sink_port" > /dev/null
 

@@ -139,9 +139,8 @@ pam_accepts() {  # pam_accepts USER PASSWORD
 check "PAM accepts the lpadmin member's password" pam_accepts "$admin" "$admin_password"
 check "PAM accepts the other user's password" pam_accepts "$user" "$user_password"
 
-sink_port=$(free_port) || { echo "FAIL: no free port"; exit 1; }
+start_sink free "$work/out" "$work/sink.log"
 port=$(free_port "$sink_port") || { echo "FAIL: no free port"; exit 1; }
-start_sink "$sink_port" "$work/out" "$work/sink.log"
 TICKETPRESS_PRINTER_APP=$wrapper TICKETPRESS_PRINTER_APP_LISTEN=$host \
   "$sandbox" start "$port" "$app" "socket://127.0.0.1:$sink_port" > /dev/null
 log=$app/printer-app.log

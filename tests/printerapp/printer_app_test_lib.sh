@@ -24,15 +24,26 @@ free_port() {  # free_port [PORT_TO_AVOID...]
 }
 
 # Starts tests/printerapp/sink.py on PORT, writing into OUTDIR and its log
-# to LOG, and waits until it listens; sets sink_pid.
-start_sink() {  # start_sink PORT OUTDIR LOG [SINK_OPTION...]
-  local port=$1 outdir=$2 log=$3
+# to LOG, and waits until it listens; sets sink_pid and sink_port. PORT
+# "free" takes a free port: another test may take a port between free_port
+# and the sink's bind, so a port the sink could not bind is given up for
+# another.
+start_sink() {  # start_sink PORT|free OUTDIR LOG [SINK_OPTION...]
+  local port=$1 outdir=$2 log=$3 tries
   mkdir -p "$outdir"
-  python3 "$source/tests/printerapp/sink.py" "$port" "$outdir" "${@:4}" > "$log.pid" 2> "$log" &
-  sink_pid=$!
-  # The sink prints its process id once it listens.
-  for _ in $(seq 100); do [ -s "$log.pid" ] && break; kill -0 "$sink_pid" 2> /dev/null || break; sleep 0.1; done
-  [ -s "$log.pid" ] || { echo "FAIL: the stand-in printer did not start"; return 1; }
+  for tries in 1 2 3 4 5; do
+    [ "$1" != free ] || port=$(free_port) || break
+    : > "$log.pid"
+    python3 "$source/tests/printerapp/sink.py" "$port" "$outdir" "${@:4}" > "$log.pid" 2> "$log" &
+    sink_pid=$!
+    # The sink prints its process id once it listens.
+    for _ in $(seq 100); do [ -s "$log.pid" ] && break; kill -0 "$sink_pid" 2> /dev/null || break; sleep 0.1; done
+    if [ -s "$log.pid" ]; then sink_port=$port; return 0; fi
+    wait "$sink_pid" 2> /dev/null || true
+    [ "$1" = free ] && grep -q 'Address already in use' "$log" || break
+  done
+  echo "FAIL: the stand-in printer did not start"
+  return 1
 }
 
 # Stops the sink started last; it writes the job it holds first.

@@ -41,9 +41,8 @@ trap finish EXIT
 
 dir=$work/app
 apps+=("$dir")
-sink_port=$(free_port) || { echo "FAIL: no free port"; exit 1; }
+start_sink free "$work/out" "$work/sink.log"
 port=$(free_port "$sink_port") || { echo "FAIL: no free port"; exit 1; }
-start_sink "$sink_port" "$work/out" "$work/sink.log"
 "$sandbox" start "$port" "$dir" "socket://127.0.0.1:$sink_port" > /dev/null
 chmod 755 "$dir"
 uri=ipp://127.0.0.1:$port/ipp/print/laser
