@@ -28,10 +28,6 @@ constexpr std::array<std::string_view, 4> kBlackOnlyModes{"monochrome", "process
                                                           "bi-level", "process-bi-level"};
 constexpr std::string_view kBlackOnly = "TrueM";
 
-// The PIN lengths the printer's panel takes (the PPD's JRHOLDKEY passcode).
-constexpr size_t kShortestPin = 4;
-constexpr size_t kLongestPin = 8;
-
 bool isUsablePin(std::string_view pin) {
   if (pin.size() < kShortestPin || pin.size() > kLongestPin) return false;
   for (char c : pin)

@@ -4,6 +4,7 @@
 // PIN, finishings, resolution, colour mode, tray and media type.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -20,6 +21,10 @@ struct FinishingChoice {
   std::string_view choice;
 };
 extern const std::span<const FinishingChoice> kFinishingChoices;
+
+// The PIN lengths the printer's panel takes (the PPD's JRHOLDKEY passcode).
+inline constexpr size_t kShortestPin = 4;
+inline constexpr size_t kLongestPin = 8;
 
 // A job that asks for a PIN (job-password) becomes a private held job
 // under it. Gives why, without the PIN, when the job asks for a PIN that

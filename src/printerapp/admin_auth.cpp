@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "client_names.h"
+#include "job_pins.h"
 #include "local_gate.h"
+#include "raster_spool.h"
 
 namespace {
 
@@ -107,9 +109,14 @@ http_status_t authorizeLocalUser(pappl_client_t* client, uid_t uid, const char* 
 
 http_status_t authorizeAdmin(pappl_client_t* client, const char* group, gid_t groupId, void* data) {
   // Every request that can make or change a job or printer gets here
-  // first: what the client named is made safe before PAPPL keeps it.
+  // first: what the client named is made safe before PAPPL keeps it, a PIN
+  // is taken out, and raster is spooled.
   ipp_t* request = papplClientGetRequest(client);
-  if (request) boundRequestStrings(request);
+  if (request) {
+    boundRequestStrings(request);
+    takeRequestPin(request);
+    spoolRasterRequest(client, request);
+  }
   if (const std::optional<uid_t> local = relayedLocalUser(httpGetAddress(papplClientGetHTTP(client))))
     return authorizeLocalUser(client, *local, group, groupId);
   if (!group) return HTTP_STATUS_CONTINUE;

@@ -11,7 +11,9 @@
 #include "admin_auth.h"
 #include "device_policy.h"
 #include "job_order.h"
+#include "job_pins.h"
 #include "kept_state.h"
+#include "raster_spool.h"
 
 namespace {
 
@@ -76,8 +78,10 @@ std::optional<DevicePolicy> devicePolicyOf(int count, cups_option_t* options) {
 
 // Starts the jobs the state kept queued: PAPPL 1.3 looks for jobs to print
 // only when one arrives or ends. No printer is stopped at start-up, so
-// resuming one only does that, the oldest first. Runs once.
+// resuming one only does that, the oldest first. The PINs of jobs that no
+// longer wait are forgotten first. Runs once.
 bool startKeptJobs(pappl_system_t* system, void*) {
+  jobPins().forgetEndedJobs(system);
   papplSystemIteratePrinters(
       system,
       [](pappl_printer_t* printer, void*) {
@@ -130,7 +134,14 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
   const AppDrivers& drivers = *static_cast<const AppDrivers*>(data);
   papplSystemSetPrinterDrivers(system, drivers.count, drivers.drivers, drivers.autoadd, nullptr,
                                drivers.driver, &*devices);
-  if (const char* state = cupsGetOption("state-file", count, options)) {
+  addSpooledRasterFilters(system);
+  const char* state = cupsGetOption("state-file", count, options);
+  // The PINs of jobs the state keeps waiting, next to it.
+  std::string pinError;
+  if (!jobPins().open(state ? std::string(state) + ".pins" : "", pinError))
+    papplLog(system, PAPPL_LOGLEVEL_ERROR, "%s.", pinError.c_str());
+  papplSystemSetEventCallback(system, keepJobPins, nullptr);
+  if (state) {
     static std::string statePath;
     statePath = state;
     loadKeptState(system, statePath);

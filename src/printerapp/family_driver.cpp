@@ -8,6 +8,7 @@
 #include "device_policy.h"
 #include "family_settings.h"
 #include "family_tables.h"
+#include "ipp_job_attributes.h"
 #include "pdf_job.h"
 #include "pwg_names.h"
 #include "raster_job.h"
@@ -103,6 +104,16 @@ void addFinishingTemplates(ipp_t* attrs) {
   for (ipp_t* preset : presets) ippDelete(preset);
 }
 
+// PIN printing: the printer holds a job until its PIN, 4 to 8 digits, is
+// typed at its panel. A CUPS queue made from these offers a PIN field.
+void addJobPassword(ipp_t* attrs) {
+  ippAddInteger(attrs, IPP_TAG_PRINTER, IPP_TAG_INTEGER, "job-password-supported", static_cast<int>(kLongestPin));
+  ippAddString(attrs, IPP_TAG_PRINTER, IPP_CONST_TAG(IPP_TAG_KEYWORD), "job-password-encryption-supported",
+               nullptr, "none");
+  for (const char* name : {"job-password-repertoire-supported", "job-password-repertoire-configured"})
+    ippAddString(attrs, IPP_TAG_PRINTER, IPP_CONST_TAG(IPP_TAG_KEYWORD), name, nullptr, "iana_us-ascii_digits");
+}
+
 }  // namespace
 
 bool familyDriver(pappl_system_t* system, const char* driverName, const char* deviceUri, const char*,
@@ -158,13 +169,7 @@ bool familyDriver(pappl_system_t* system, const char* driverName, const char* de
   *attrs = ippNew();
   addFamilySettings(data, *attrs);
   addFinishingTemplates(*attrs);
-#ifdef TICKETPRESS_PAPPL_JOB_PASSWORD
-  // This PAPPL hands a client's PIN to the job and keeps it from others:
-  // offer PIN printing as a CUPS queue with the family's PPD does.
-  ippAddInteger(*attrs, IPP_TAG_PRINTER, IPP_TAG_INTEGER, "job-password-supported", 4);
-  ippAddString(*attrs, IPP_TAG_PRINTER, IPP_CONST_TAG(IPP_TAG_KEYWORD),
-               "job-password-encryption-supported", nullptr, "none");
-#endif
+  addJobPassword(*attrs);
   return true;
 }
 

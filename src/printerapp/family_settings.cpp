@@ -45,8 +45,9 @@ constexpr std::array<Choice, 5> kCmykRendering{{kPrinter,
 constexpr std::array<Choice, 12> kBalance{{kPrinter, {"-5", "-5"}, {"-4", "-4"}, {"-3", "-3"},
                                             {"-2", "-2"}, {"-1", "-1"}, {"0", "0"}, {"1", "1"},
                                             {"2", "2"}, {"3", "3"}, {"4", "4"}, {"5", "5"}}};
-// Held-job routing without a PIN: a private job needs one, which PAPPL
-// 1.3 cannot take from a client without showing it to others.
+// Held-job routing without a PIN. A job sent with a PIN (job-password) is
+// a private held job, and is not printed with a routing of its own that
+// would show it to others.
 constexpr std::array<Choice, 4> kRouting{{{"print-now", kPrintDirectly},
                                           {"repeat", "JRRepeat"},
                                           {"reserve", "JRReserve"},

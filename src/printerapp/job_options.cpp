@@ -13,11 +13,11 @@
 namespace {
 
 // The job template attributes the translation reads, as a client sends them.
-constexpr std::array<std::string_view, 13> kPassedAttributes{
+// A PIN never comes from the job's attributes: see job_pins.h.
+constexpr std::array<std::string_view, 11> kPassedAttributes{
     kSidesKey,           kMediaKey,          kDocumentHandlingKey,  kFinishingsKey,
     kPrintColorModeKey,  kPrintQualityKey,   kPrinterResolutionKey, kOutputBinAttributeKey,
-    kMediaSourceKey,     kMediaTypeAttributeKey, kAccountingUserKey, kJobPasswordKey,
-    kJobPasswordEncryptionKey};
+    kMediaSourceKey,     kMediaTypeAttributeKey, kAccountingUserKey};
 
 // One value as CUPS writes it for a filter.
 std::string valueText(ipp_attribute_t* attr, int i) {
@@ -180,12 +180,17 @@ std::vector<std::pair<std::string, std::string>> clientOptions(const SentAttribu
   return options;
 }
 
-JobOptions optionsForJob(const SentAttribute& sent, const SettingValue& setting, const ClientJob& job) {
+JobOptions optionsForJob(const SentAttribute& sent, const SettingValue& setting, const ClientJob& job,
+                         const JobPin* pin) {
   JobOptions result;
   result.options = argumentStore::initWithOptionString("");
   if (!result.options) return result;
   argumentStore& options = *result.options;
   for (const auto& [name, value] : clientOptions(sent)) options.setValue(name, value);
+  if (pin) {
+    options.setValue(std::string(kJobPasswordKey), pin->password);
+    options.setValue(std::string(kJobPasswordEncryptionKey), pin->encryption);
+  }
   // A family setting the job gave itself counts as the job's PPD option.
   for (const FamilySetting& family : familySettings())
     if (sent(std::string(family.attribute).c_str()))

@@ -16,6 +16,7 @@
 
 #include "argument_store.h"
 #include "client_job.h"
+#include "job_pins.h"
 
 // A job attribute the client sent, by name; null when it sent none.
 using SentAttribute = std::function<ipp_attribute_t*(const char* name)>;
@@ -46,5 +47,7 @@ struct JobOptions {
 // The job's options: the client's, a family setting the job gave itself,
 // the PPD options its attributes stand for, then the printer's defaults of
 // the family settings, then what the standard options imply (job name,
-// copies, duplex, collation, tray, pages, paper).
-JobOptions optionsForJob(const SentAttribute& sent, const SettingValue& setting, const ClientJob& job);
+// copies, duplex, collation, tray, pages, paper). A job sent with a PIN
+// (pin) is held under it.
+JobOptions optionsForJob(const SentAttribute& sent, const SettingValue& setting, const ClientJob& job,
+                         const JobPin* pin);

@@ -13,6 +13,7 @@
 #include "job_delivery.h"
 #include "job_order.h"
 #include "job_options.h"
+#include "job_pins.h"
 #include "job_pipeline.h"
 #include "job_spool.h"
 #include "page_count.h"
@@ -64,12 +65,6 @@ SettingValue settingsOf(pappl_job_t* job, const PrinterDefaults& defaults) {
     }
     return defaults.setting(attribute);
   };
-}
-
-// The copies the client asked for, as the copies argument of a filter.
-std::string copiesOf(pappl_job_t* job) {
-  ipp_attribute_t* copies = papplJobGetAttribute(job, "copies");
-  return std::to_string(copies ? ippGetInteger(copies, 0) : 1);
 }
 
 // The PDF to print: PAPPL's own spool file, or, for a page range, a
@@ -160,6 +155,11 @@ bool printToSocket(pappl_job_t* job, PrinterSocket& socket, const PrintJob& prin
 
 }  // namespace
 
+int copiesOf(pappl_job_t* job) {
+  ipp_attribute_t* copies = papplJobGetAttribute(job, "copies");
+  return copies ? std::max(1, ippGetInteger(copies, 0)) : 1;
+}
+
 bool failJob(pappl_job_t* job, const std::string& why) {
   papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", why.c_str());
   papplJobSetMessage(job, "%s", why.c_str());
@@ -173,9 +173,14 @@ bool printDocumentPdf(pappl_job_t* job, pappl_device_t* device, WorkArea& area, 
   const PrinterDefaults defaults(printer);
   const SentAttribute sent = sentBy(job, document.impliedAttributes, defaults);
 
+  // A job sent with a PIN prints held under it, or not at all.
+  const std::optional<JobPin> pin = jobPins().find(papplPrinterGetID(printer), papplJobGetID(job));
+  if (!pin && papplJobGetAttribute(job, std::string(kPinMarkAttribute).c_str()))
+    return failJob(job, "The job was sent with a PIN (job-password) that was not kept; it was not printed, "
+                        "as it must not print without its hold");
   const char* name = papplJobGetName(job);
-  const ClientJob client{name ? name : "", copiesOf(job), document.pageCount};
-  JobOptions jobOptions = optionsForJob(sent, settingsOf(job, defaults), client);
+  const ClientJob client{name ? name : "", std::to_string(copiesOf(job)), document.pageCount};
+  JobOptions jobOptions = optionsForJob(sent, settingsOf(job, defaults), client, pin ? &*pin : nullptr);
   if (!jobOptions.options) return failJob(job, "Unable to read the job's options");
   if (jobOptions.refusal) return failJob(job, *jobOptions.refusal);
 
@@ -224,7 +229,7 @@ bool printClaimedPdfJob(pappl_job_t* job, pappl_device_t* device) {
   const DocumentPdf document{pdfPath, countPagesInFile(pdfPath), nullptr};
   // PAPPL counts a PDF job as one impression, and adds that one when the
   // callback succeeds.
-  const int64_t sides = document.pageCount ? *document.pageCount * std::stoi(copiesOf(job)) : 1;
+  const int64_t sides = document.pageCount ? *document.pageCount * copiesOf(job) : 1;
   const int impressions = static_cast<int>(std::clamp<int64_t>(sides, 1, INT_MAX));
   papplJobSetImpressions(job, impressions);
   if (!printDocumentPdf(job, device, *area, document)) return false;

@@ -28,6 +28,9 @@ bool printDocumentPdf(pappl_job_t* job, pappl_device_t* device, WorkArea& area, 
 // PAPPL's print-file callback for application/pdf.
 bool printPdfJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device);
 
+// The copies the client asked for (PAPPL takes 1 to 999).
+int copiesOf(pappl_job_t* job);
+
 // Ends the job with why it was not printed: its log and its message.
 // Returns false, as the callbacks do then.
 bool failJob(pappl_job_t* job, const std::string& why);

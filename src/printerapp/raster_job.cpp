@@ -1,12 +1,18 @@
 #include "raster_job.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "job_claim.h"
 #include "job_order.h"
@@ -15,6 +21,9 @@
 #include "work_area.h"
 
 namespace {
+
+// The longest raster line read: a page of 200 inches at 2400 dpi in RGB.
+constexpr uint32_t kLongestLine = 200 * 2400 * 3;
 
 // What a raster job has made so far; the job's data from its start to its
 // end.
@@ -120,6 +129,29 @@ ipp_t* impliedBy(const cups_page_header2_t& header) {
   return implied;
 }
 
+// Begins a page of header's layout. Only a client turns its back sides
+// (fromClient); PAPPL draws images upright, while its own headers may say
+// otherwise (PAPPL 1.3 looks up the sheet back one place off).
+bool startPage(RasterJob& raster, const cups_page_header2_t& header, bool fromClient) {
+  const std::optional<RasterColours> colours = coloursOf(header);
+  if (!colours) return failRaster(raster, "Only 8-bit grey or RGB raster pages can be printed");
+  RasterPageLayout layout;
+  layout.width = header.cupsWidth;
+  layout.height = header.cupsHeight;
+  layout.xDpi = header.HWResolution[0];
+  layout.yDpi = header.HWResolution[1];
+  layout.colours = *colours;
+  if (fromClient) {
+    layout.mirrored = reversed(header, CUPS_RASTER_PWG_CrossFeedTransform);
+    layout.upsideDown = reversed(header, CUPS_RASTER_PWG_FeedTransform);
+  }
+  if (!raster.pdf->startPage(layout)) return failRaster(raster, raster.pdf->error());
+  if (raster.pdf->lineBytes() != header.cupsBytesPerLine)
+    return failRaster(raster, "The raster's lines do not have the length of its pixels");
+  if (!raster.implied && fromClient) raster.implied = impliedBy(header);
+  return true;
+}
+
 // Sends the finished PDF as the job, unless the raster was cut short.
 bool printRasterPdf(pappl_job_t* job, pappl_device_t* device, RasterJob& raster) {
   if (!raster.failure.empty()) return failJob(job, raster.failure);
@@ -136,23 +168,98 @@ bool printRasterPdf(pappl_job_t* job, pappl_device_t* device, RasterJob& raster)
   return printDocumentPdf(job, device, *raster.area, document);
 }
 
+// A raster job with its work area and the PDF its pages go into; null,
+// with why, when they cannot be made.
+std::unique_ptr<RasterJob> newRasterJob(std::string& error) {
+  auto raster = std::make_unique<RasterJob>();
+  raster->area = WorkArea::create(false, fixedNameFolder(), error);
+  if (!raster->area) return nullptr;
+  const int fd = raster->area->createWorkFile(raster->area->spoolPath());
+  if (fd < 0) {
+    error = "Unable to create the raster's PDF: " + std::string(std::strerror(errno));
+    return nullptr;
+  }
+  raster->pdf = std::make_unique<RasterPdf>(fd);
+  return raster;
+}
+
+// Reads the pages of a spooled raster into the job's PDF; a failure is
+// kept in raster.
+void readRasterPages(pappl_job_t* job, cups_raster_t* stream, RasterJob& raster) {
+  cups_page_header2_t header;
+  std::vector<unsigned char> line;
+  unsigned pages = 0;
+  while (cupsRasterReadHeader2(stream, &header)) {
+    if (papplJobIsCanceled(job)) return;
+    if (pages++ == 0) raster.announcedPages = header.cupsInteger[CUPS_RASTER_PWG_TotalPageCount];
+    if (header.cupsBytesPerLine > kLongestLine) {
+      failRaster(raster, "Page " + std::to_string(pages) + " of the raster has lines longer than a page can be");
+      return;
+    }
+    if (!startPage(raster, header, true)) return;
+    line.resize(header.cupsBytesPerLine);
+    for (unsigned y = 0; y < header.cupsHeight; ++y) {
+      if (cupsRasterReadPixels(stream, line.data(), header.cupsBytesPerLine) != header.cupsBytesPerLine) {
+        failRaster(raster, "The raster data ended inside page " + std::to_string(pages));
+        return;
+      }
+      if (!raster.pdf->addLine(line)) {
+        failRaster(raster, raster.pdf->error());
+        return;
+      }
+    }
+    if (!raster.pdf->endPage()) {
+      failRaster(raster, raster.pdf->error());
+      return;
+    }
+  }
+  if (pages == 0) failRaster(raster, "The raster data is damaged, or has no page");
+}
+
+// A spooled raster job, once this thread has claimed it.
+bool printClaimedRasterFile(pappl_job_t* job, pappl_device_t* device) {
+  std::string error;
+  std::unique_ptr<RasterJob> raster = newRasterJob(error);
+  if (!raster) return failJob(job, error);
+  const int fd = open(papplJobGetFilename(job), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return failJob(job, "Unable to read the raster data: " + std::string(std::strerror(errno)));
+  cups_raster_t* stream = cupsRasterOpen(fd, CUPS_RASTER_READ);
+  if (stream)
+    readRasterPages(job, stream, *raster);
+  else
+    failRaster(*raster, "The raster data is damaged");
+  cupsRasterClose(stream);
+  close(fd);
+  if (papplJobIsCanceled(job)) return false;
+  const int impressions = static_cast<int>(raster->pdf->pageCount()) * copiesOf(job);
+  papplJobSetImpressions(job, impressions);
+  if (!printRasterPdf(job, device, *raster)) return false;
+  papplJobSetImpressionsCompleted(job, impressions);
+  return true;
+}
+
 }  // namespace
+
+bool printRasterFile(pappl_job_t* job, pappl_device_t* device, void*) {
+  claimJobOrLeave(job);
+  releaseOrderHolds(papplJobGetPrinter(job));
+  const bool printed = printClaimedRasterFile(job, device);
+  releaseJob(job);
+  leaveOnlyOldestWaiting(papplJobGetPrinter(job));
+  return printed;
+}
 
 bool startRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*) {
   // Images wait in the queue as PDF jobs do; a client's raster comes while
   // its request is read, and only once.
   if (!isStreamedRaster(job)) claimJobOrLeave(job);
   releaseOrderHolds(papplJobGetPrinter(job));
-  auto raster = std::make_unique<RasterJob>();
   std::string error;
-  raster->area = WorkArea::create(false, fixedNameFolder(), error);
-  const int fd = raster->area ? raster->area->createWorkFile(raster->area->spoolPath()) : -1;
-  if (fd < 0) {
-    if (raster->area) error = "Unable to create the raster's PDF: " + std::string(std::strerror(errno));
+  std::unique_ptr<RasterJob> raster = newRasterJob(error);
+  if (!raster) {
     if (!isStreamedRaster(job)) releaseJob(job);
     return failJob(job, error);
   }
-  raster->pdf = std::make_unique<RasterPdf>(fd);
   if (isStreamedRaster(job))
     raster->announcedPages = options->header.cupsInteger[CUPS_RASTER_PWG_TotalPageCount];
   else
@@ -168,27 +275,7 @@ bool startRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
   if (!raster) return false;
   if (isStreamedRaster(job) && !hasClientHeader(job, options))
     return failRaster(*raster, "Only 8-bit grey or RGB raster pages can be printed");
-  const cups_page_header2_t& header = options->header;
-  const std::optional<RasterColours> colours = coloursOf(header);
-  if (!colours) return failRaster(*raster, "Only 8-bit grey or RGB raster pages can be printed");
-  RasterPageLayout layout;
-  layout.width = header.cupsWidth;
-  layout.height = header.cupsHeight;
-  layout.xDpi = header.HWResolution[0];
-  layout.yDpi = header.HWResolution[1];
-  layout.colours = *colours;
-  // Only a client turns its back sides. PAPPL draws images upright, while
-  // its own headers may say otherwise (PAPPL 1.3 looks up the sheet back
-  // one place off).
-  if (isStreamedRaster(job)) {
-    layout.mirrored = reversed(header, CUPS_RASTER_PWG_CrossFeedTransform);
-    layout.upsideDown = reversed(header, CUPS_RASTER_PWG_FeedTransform);
-  }
-  if (!raster->pdf->startPage(layout)) return failRaster(*raster, raster->pdf->error());
-  if (raster->pdf->lineBytes() != header.cupsBytesPerLine)
-    return failRaster(*raster, "The raster's lines do not have the length of its pixels");
-  if (!raster->implied && isStreamedRaster(job)) raster->implied = impliedBy(header);
-  return true;
+  return startPage(*raster, options->header, isStreamedRaster(job));
 }
 
 bool writeRasterLine(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*, unsigned,

@@ -12,3 +12,7 @@ bool writeRasterLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device
                      const unsigned char* line);
 bool endRasterPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device, unsigned page);
 bool endRasterJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t* device);
+
+// PAPPL's filter of a spooled PWG or Apple raster document (see
+// raster_spool.h): its pages become a PDF that prints as a PDF job does.
+bool printRasterFile(pappl_job_t* job, pappl_device_t* device, void* data);
