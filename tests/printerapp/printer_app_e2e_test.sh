@@ -158,8 +158,7 @@ for _ in $(seq 600); do ended && break; sleep 0.1; done
 
 # Raster documents, as phones and driverless clients send them, made by
 # Ghostscript from a two-page PostScript sample, and images: each page must
-# render as the pixels that were sent. PAPPL takes a client's raster while
-# it comes in, so these go one at a time, after the held jobs.
+# render as the pixels that were sent. They go after the held jobs.
 cat > "$work/sample.ps" <<'PS'
 %!PS
 << /PageSize [595 842] >> setpagedevice
@@ -195,10 +194,8 @@ format=image/pwg-raster submit raster-black "$work/raster-black.pwg"
 format=image/jpeg submit jpeg "$work/quadrants.jpg" 'ATTR integer copies 2'
 format=image/png submit png "$work/quadrants.png"
 for _ in $(seq 600); do ended && break; sleep 0.1; done
-# Raster the application cannot print as it was sent ends the job with a
-# reason and nothing for the printer.
-# To a raster cut short PAPPL answers nothing for a minute, so the client
-# gives up after a while, and the job is found as the newest one.
+# Raster the application cannot print as it was sent is accepted, and its
+# job ends with a reason and nothing for the printer.
 newest_job() { job_states | cut -d, -f1 | sort -n | tail -n 1; }
 job_message() {  # job_message ID: the job-state-message a client reads
   cat > "$work/get-message.test" <<TEST
@@ -223,7 +220,6 @@ refuse() {  # refuse LABEL FILE
   refused[$1]=${last_id:-$(newest_job)}
   refused_count=$((refused_count + 1))
   check "$1: a job was made" test "${refused[$1]}" != "$before"
-  refused_why[$1]=$(job_message "${refused[$1]}")
 }
 refuse raster-1bit "$work/raster-1bit.pwg"
 refuse raster-cut "$work/raster-cut.pwg"
@@ -236,6 +232,7 @@ refuse raster-16bit "$work/raster-16bit.pwg"
 check "Set-Printer-Attributes: colour mode and toner darkness defaults" change_defaults "$local_uri"
 submit defaults "$letter"
 for _ in $(seq 600); do ended && break; sleep 0.1; done
+for label in "${!refused[@]}"; do refused_why[$label]=$(job_message "${refused[$label]}"); done
 cat > "$work/get-job.test" <<TEST
 {
   OPERATION Get-Job-Attributes
@@ -388,8 +385,9 @@ for label in "${!refused[@]}"; do
   check "$label: job $id aborted" grep -qx "$id,aborted" "$work/job-states"
   check "$label: nothing reached the printer" test "${streams_of[$label]:-0}" = 0
 done
-check "raster-16bit: the client reads why" test "${refused_why[raster-16bit]}" = 'The raster data is damaged, or not 8-bit grey or RGB'
+check "raster-16bit: the client reads why" test "${refused_why[raster-16bit]}" = 'Only 8-bit grey or RGB raster pages can be printed'
 check "raster-1bit: the client reads why" test "${refused_why[raster-1bit]}" = 'Only 8-bit grey or RGB raster pages can be printed'
+check "raster-cut: the client reads why" test "${refused_why[raster-cut]}" = 'The raster data ended inside page 2'
 
 # A client's names must not add a PJL line or a UEL (see the checks of
 # every job above), nor break the ticket's XML. With the quoted values
