@@ -163,6 +163,20 @@ void JobPins::forget(int printerId, int jobId) {
   saveLocked();
 }
 
+void JobPins::forgetPrinter(int printerId) {
+  std::lock_guard<std::mutex> guard(lock);
+  const size_t before = pins.size();
+  for (auto pin = pins.begin(); pin != pins.end();) {
+    if (pin->first.first != printerId) {
+      ++pin;
+      continue;
+    }
+    wipe(pin->second);
+    pin = pins.erase(pin);
+  }
+  if (pins.size() != before) saveLocked();
+}
+
 void JobPins::forgetEndedJobs(pappl_system_t* system) {
   std::set<Key> waiting;
   papplSystemIteratePrinters(
@@ -237,13 +251,15 @@ void takeRequestPin(ipp_t* request) {
 
 void keepJobPins(pappl_system_t* system, pappl_printer_t* printer, pappl_job_t* job, pappl_event_t event,
                  void*) {
-  if (!printer || !job) return;
-  if (event == PAPPL_EVENT_JOB_CREATED && requestPin) {
+  if (!printer) return;
+  if (event & PAPPL_EVENT_PRINTER_DELETED) jobPins().forgetPrinter(papplPrinterGetID(printer));
+  if (!job) return;
+  if ((event & PAPPL_EVENT_JOB_CREATED) && requestPin) {
     std::string error;
     if (!jobPins().keep(papplPrinterGetID(printer), papplJobGetID(job), std::move(*requestPin), error))
       papplLog(system, PAPPL_LOGLEVEL_ERROR, "Job %d: %s.", papplJobGetID(job), error.c_str());
     requestPin.reset();
-  } else if (event == PAPPL_EVENT_JOB_COMPLETED) {
+  } else if (event & PAPPL_EVENT_JOB_COMPLETED) {
     jobPins().forget(papplPrinterGetID(printer), papplJobGetID(job));
   }
 }

@@ -36,6 +36,8 @@ class JobPins {
   std::optional<JobPin> find(int printerId, int jobId) const;
   // Forgets the job's PIN, if it had one.
   void forget(int printerId, int jobId);
+  // Forgets the PINs of a deleted printer's jobs.
+  void forgetPrinter(int printerId);
   // Forgets every PIN of a job that is not waiting or printing.
   void forgetEndedJobs(pappl_system_t* system);
 
@@ -58,6 +60,7 @@ JobPins& jobPins();
 void takeRequestPin(ipp_t* request);
 
 // PAPPL's event callback: the job just created on this thread gets the PIN
-// its request had; an ended job's PIN is forgotten.
+// its request had; an ended job's PIN is forgotten, and a deleted
+// printer's jobs' PINs.
 void keepJobPins(pappl_system_t* system, pappl_printer_t* printer, pappl_job_t* job, pappl_event_t event,
                  void* data);
