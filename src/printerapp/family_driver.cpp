@@ -19,6 +19,11 @@ namespace {
 constexpr int kMargin = 423;
 // Pages a minute, as the PPD's Throughput says.
 constexpr int kPagesPerMinute = 30;
+// Portrait: PAPPL 1.3 gives the default as an enum and cannot leave it
+// without a value as CUPS does, and its none (7) is not among the
+// orientations IPP/1.1 clients know. Only JPEG and PNG jobs see it: PAPPL
+// then no longer turns a landscape image to fit the page.
+constexpr ipp_orient_t kInitialOrientation = IPP_ORIENT_PORTRAIT;
 
 // IPP keywords that stay valid for the life of the process, as PAPPL keeps
 // the pointers it is given.
@@ -114,6 +119,18 @@ void addJobPassword(ipp_t* attrs) {
     ippAddString(attrs, IPP_TAG_PRINTER, IPP_CONST_TAG(IPP_TAG_KEYWORD), name, nullptr, "iana_us-ascii_digits");
 }
 
+// Printer description that IPP Everywhere clients ask for and PAPPL 1.3
+// leaves to the driver: no preferred attributes in Validate-Job answers,
+// and colour rendering left to the printer (the family's colour choices are
+// its own settings).
+void addDescription(ipp_t* attrs) {
+  ippAddBoolean(attrs, IPP_TAG_PRINTER, "preferred-attributes-supported", 0);
+  ippAddString(attrs, IPP_TAG_PRINTER, IPP_CONST_TAG(IPP_TAG_KEYWORD), "print-rendering-intent-supported",
+               nullptr, "auto");
+  ippAddString(attrs, IPP_TAG_PRINTER, IPP_CONST_TAG(IPP_TAG_KEYWORD), "print-rendering-intent-default",
+               nullptr, "auto");
+}
+
 }  // namespace
 
 bool familyDriver(pappl_system_t* system, const char* driverName, const char* deviceUri, const char*,
@@ -144,11 +161,15 @@ bool familyDriver(pappl_system_t* system, const char* driverName, const char* de
   data->color_supported = PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_COLOR | PAPPL_COLOR_MODE_MONOCHROME;
   data->color_default = kInitialColorMode;
   data->quality_default = kInitialQuality;
+  data->orient_default = kInitialOrientation;
   data->duplex = PAPPL_DUPLEX_NORMAL;
   data->sides_supported = PAPPL_SIDES_ONE_SIDED | PAPPL_SIDES_TWO_SIDED_LONG_EDGE |
                           PAPPL_SIDES_TWO_SIDED_SHORT_EDGE;
   data->sides_default = kInitialSides;
   data->finishings = PAPPL_FINISHINGS_STAPLE | PAPPL_FINISHINGS_PUNCH;
+  // Nothing known makes these printers beep, flash or show a message from
+  // here, so no identify action is offered.
+  data->identify_supported = data->identify_default = PAPPL_IDENTIFY_ACTIONS_NONE;
 
   data->num_resolution = 0;
   for (int dpi : familyResolutions()) {
@@ -169,6 +190,7 @@ bool familyDriver(pappl_system_t* system, const char* driverName, const char* de
   *attrs = ippNew();
   addFamilySettings(data, *attrs);
   addFinishingTemplates(*attrs);
+  addDescription(*attrs);
   addJobPassword(*attrs);
   return true;
 }
