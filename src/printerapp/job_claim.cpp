@@ -97,6 +97,13 @@ void releaseJob(pappl_job_t* job) {
   if (all.printed.size() > kPrintedKept) all.printed.pop_front();
 }
 
+bool canceledWhileStarting(pappl_job_t* job) {
+  if (papplJobGetFilename(job)) return false;
+  papplLogJob(job, PAPPL_LOGLEVEL_INFO, "Canceled while it was starting; nothing was printed.");
+  papplJobCancel(job);
+  return true;
+}
+
 // The jobs of one printer that wait for their turn, and whether one has it.
 struct PrinterTurn::Queue {
   std::mutex lock;

@@ -15,6 +15,12 @@ void claimJobOrLeave(pappl_job_t* job);
 // The claiming thread is done with job.
 void releaseJob(pappl_job_t* job);
 
+// PAPPL 1.3 also starts a job that a client canceled while its thread was
+// starting (start_job in its job-process.c does not look), and the job's
+// document is gone by then. Such a job is marked canceled again, so that
+// PAPPL ends it as canceled; true when job is one.
+bool canceledWhileStarting(pappl_job_t* job);
+
 // A job's turn at its printer's device: jobs that PAPPL runs at once reach
 // the printer one after another, and in the order they were accepted (by
 // job id), however long one of them waits for an absent printer.

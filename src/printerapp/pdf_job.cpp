@@ -242,7 +242,7 @@ bool printClaimedPdfJob(pappl_job_t* job, pappl_device_t* device) {
 bool printPdfJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t* device) {
   claimJobOrLeave(job);
   releaseOrderHolds(papplJobGetPrinter(job));
-  const bool printed = printClaimedPdfJob(job, device);
+  const bool printed = !canceledWhileStarting(job) && printClaimedPdfJob(job, device);
   releaseJob(job);
   leaveOnlyOldestWaiting(papplJobGetPrinter(job));
   return printed;
