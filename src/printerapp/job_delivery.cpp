@@ -104,6 +104,9 @@ JobEnd deliverToSocket(pappl_job_t* job, PrinterSocket& socket, const SendWholeJ
       return delivery == Delivery::delivered ? 0 : EIO;
     });
     const int status = send(sink, error);
+    // A job cancelled while it was being made ends as cancelled, with no
+    // failure of its own to tell.
+    if (status != 0 && papplJobIsCanceled(job)) return JobEnd::canceled;
     const bool sentWhole = delivery == Delivery::delivered;
     if (sentWhole) delivery = socket.finish(watch);
     // A job that cannot be made fails as it is, however the printer took

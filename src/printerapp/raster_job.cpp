@@ -243,7 +243,7 @@ bool printClaimedRasterFile(pappl_job_t* job, pappl_device_t* device) {
 bool printRasterFile(pappl_job_t* job, pappl_device_t* device, void*) {
   claimJobOrLeave(job);
   releaseOrderHolds(papplJobGetPrinter(job));
-  const bool printed = printClaimedRasterFile(job, device);
+  const bool printed = !canceledWhileStarting(job) && printClaimedRasterFile(job, device);
   releaseJob(job);
   leaveOnlyOldestWaiting(papplJobGetPrinter(job));
   return printed;
