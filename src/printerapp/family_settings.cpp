@@ -3,6 +3,7 @@
 #include <array>
 
 #include "option_keys.h"
+#include "string_additions.h"
 
 namespace {
 
@@ -84,6 +85,6 @@ std::span<const FamilySetting> familySettings() { return kSettings; }
 
 std::optional<std::string_view> choiceFor(const FamilySetting& setting, std::string_view keyword) {
   for (const FamilySettingChoice& c : setting.choices)
-    if (c.keyword == keyword) return c.choice;
+    if (equalsIgnoringCase(c.keyword, keyword)) return c.choice;
   return std::nullopt;
 }

@@ -27,6 +27,6 @@ inline constexpr std::string_view kPrinterSettingKeyword = "printer-setting";
 
 std::span<const FamilySetting> familySettings();
 
-// The PPD choice that a setting's IPP value stands for; nothing for an
-// unknown value.
+// The PPD choice that a setting's IPP value, in any case, stands for;
+// nothing for an unknown value.
 std::optional<std::string_view> choiceFor(const FamilySetting& setting, std::string_view keyword);
