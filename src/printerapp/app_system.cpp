@@ -12,6 +12,7 @@
 #include "device_policy.h"
 #include "job_order.h"
 #include "kept_state.h"
+#include "kept_trays.h"
 
 namespace {
 
@@ -134,6 +135,7 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
     static std::string statePath;
     statePath = state;
     loadKeptState(system, statePath);
+    renameKeptTrays(system);
     papplSystemSetSaveCallback(system, saveState, statePath.data());
   }
   // Settings change only for the admin group's members; the option, not
