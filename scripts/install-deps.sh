@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   cups cups-filters cups-ipp-utils qpdf poppler-utils ghostscript libxml2-utils mupdf-tools
   locales time hyperfine
+  chromium
   clang libclang-rt-14-dev libxml2-dev
 )
 

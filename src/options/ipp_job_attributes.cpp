@@ -4,7 +4,6 @@
 #include <charconv>
 
 #include "option_keys.h"
-#include "pwg_names.h"
 
 namespace {
 
@@ -83,13 +82,13 @@ void mapResolution(argumentStore& options) {
       if (*quality == kQualities[i]) options.setValueIfAbsent(kResolutionKey, kResolutions[i]);
 }
 
-// The queue's choice of ppdKey that CUPS calls by the job's ippKey value.
+// The printer's choice of ppdKey that the job's ippKey value names.
 void mapNamedChoice(argumentStore& options, const PrinterChoices& printer, std::string_view ippKey,
                     std::string_view ppdKey, PwgChoiceKind kind) {
   const std::string* asked = options.getValue(ippKey);
   if (!asked) return;
   for (const std::string& choice : printer.choicesOf(ppdKey))
-    if (pwgNameOf(choice, kind) == *asked) {
+    if (printer.isCalled(choice, kind, *asked)) {
       options.setValueIfAbsent(ppdKey, choice);
       return;
     }

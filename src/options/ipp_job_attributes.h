@@ -35,6 +35,6 @@ std::optional<std::string> holdUnderJobPassword(argumentStore& options);
 // other than macOS. A PPD option the job gives itself stays, except that
 // printer-resolution, the most exact, wins over a Resolution that a
 // print-quality preset brought. Trays, media types and output bins are
-// matched to the printer's choices as CUPS names them; without a printer
-// they are left out.
+// matched to the printer's choices by the printer's names of them (see
+// PrinterChoices::isCalled); without a printer they are left out.
 void mapJobAttributes(argumentStore& options, const PrinterChoices* printer);

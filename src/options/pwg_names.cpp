@@ -3,6 +3,8 @@
 #include <array>
 #include <span>
 
+#include "string_additions.h"
+
 namespace {
 
 // How a PPD name is compared with a well-known one: whole, or by its start.
@@ -56,14 +58,6 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isAlnum(char c) { return isUpper(c) || isLower(c) || isDigit(c); }
 char lowered(char c) { return isUpper(c) ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// ASCII comparison without case.
-bool sameLetters(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (lowered(a[i]) != lowered(b[i])) return false;
-  return true;
-}
-
 // A name already in keyword form: lower case first, no capital, no
 // underscore, no doubled or trailing dash.
 bool isKeywordAlready(std::string_view name) {
@@ -113,8 +107,8 @@ std::string pwgNameOf(std::string_view ppdChoice, PwgChoiceKind kind) {
   if (kind == PwgChoiceKind::mediaType) table = kTypeNames;
   for (const WellKnownName& known : table) {
     const std::string_view start = ppdChoice.substr(0, known.ppd.size());
-    if (known.match == Match::prefix ? sameLetters(start, known.ppd)
-                                     : sameLetters(ppdChoice, known.ppd))
+    if (known.match == Match::prefix ? equalsIgnoringCase(start, known.ppd)
+                                     : equalsIgnoringCase(ppdChoice, known.ppd))
       return std::string(known.pwg);
   }
   return keywordOf(ppdChoice);

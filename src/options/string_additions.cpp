@@ -9,13 +9,6 @@ char foldCase(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (foldCase(a[i]) != foldCase(b[i])) return false;
-  return true;
-}
-
 // Shared loop of both replace helpers: copies receiver, substituting each
 // non-overlapping match found by `matches` at a position.
 template <typename Matcher>
@@ -37,6 +30,19 @@ std::string replaceMatches(std::string_view receiver, std::string_view oldText,
 }
 
 }  // namespace
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (foldCase(a[i]) != foldCase(b[i])) return false;
+  return true;
+}
+
+std::string lowerCased(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = foldCase(c);
+  return lower;
+}
 
 std::string replaceString(std::string_view receiver, std::string_view oldText,
                           std::string_view newText) {

@@ -5,6 +5,13 @@
 #include <string>
 #include <string_view>
 
+// Whether a and b are the same text but for the case of ASCII letters; no
+// locale is consulted (IPP keywords and PPD names are ASCII).
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// text with its ASCII capitals in lower case, every other byte as it is.
+std::string lowerCased(std::string_view text);
+
 // Returns receiver with every occurrence of oldText replaced by newText,
 // scanning left to right without overlaps; an empty oldText changes nothing.
 std::string replaceString(std::string_view receiver, std::string_view oldText,

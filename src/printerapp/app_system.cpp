@@ -10,15 +10,19 @@
 
 #include "admin_auth.h"
 #include "device_policy.h"
+#include "family_strings.h"
 #include "job_order.h"
 #include "job_pins.h"
 #include "kept_state.h"
+#include "kept_trays.h"
 #include "raster_spool.h"
 
 namespace {
 
 constexpr const char* kFooter =
     "ticketpress, the printer application of the Quorlan PDF laser printers.";
+// Where clients find the labels (printer-strings-uri).
+constexpr const char* kStringsPath = "/en.strings";
 
 // The value of option name, or fallback.
 const char* optionOr(int count, cups_option_t* options, const char* name, const char* fallback) {
@@ -113,6 +117,10 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
       logLevelOf(optionOr(count, options, "log-level", "warn")), nullptr, false);
   if (!system) return nullptr;
   papplSystemSetFooterHTML(system, kFooter);
+  // PAPPL keeps the text. Its own English labels of registry keywords
+  // ("media-source.manual") come first; the family's fill in the rest.
+  static const std::string strings = familyStrings();
+  papplSystemAddStringsData(system, kStringsPath, "en", strings.c_str());
   const char* adminGroup = optionOr(count, options, "admin-group", defaultAdminGroup());
   if (!getgrnam(adminGroup)) {
     fprintf(stderr, "%s: The admin group \"%s\" does not exist.\n", kAppName, adminGroup);
@@ -145,6 +153,7 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
     static std::string statePath;
     statePath = state;
     loadKeptState(system, statePath);
+    renameKeptTrays(system);
     papplSystemSetSaveCallback(system, saveState, statePath.data());
   }
   // Settings change only for the admin group's members; the option, not

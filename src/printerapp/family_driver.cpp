@@ -31,12 +31,10 @@ struct FamilyKeywords {
   std::vector<std::string> media, sources, types, bins;
 };
 
-// CUPS's names of choices, after "auto" (the printer's own setting) when
-// PAPPL does not add that itself.
-std::vector<std::string> keywordsOf(std::span<const std::string_view> choices, PwgChoiceKind kind) {
-  std::vector<std::string> keywords;
-  if (kind != PwgChoiceKind::mediaSource) keywords.push_back("auto");
-  for (std::string_view choice : choices) keywords.push_back(pwgNameOf(choice, kind));
+// CUPS's names of the choices, after "auto" (the printer's own setting).
+std::vector<std::string> keywordsOf(std::span<const LabelledChoice> choices, PwgChoiceKind kind) {
+  std::vector<std::string> keywords{"auto"};
+  for (const LabelledChoice& choice : choices) keywords.push_back(pwgNameOf(choice.ppd, kind));
   return keywords;
 }
 
@@ -46,7 +44,8 @@ const FamilyKeywords& familyKeywords() {
     for (const FamilyPaper& paper : familyPapers()) k.media.emplace_back(paper.pwg);
     k.media.push_back("custom_min_3x5in");
     k.media.push_back("custom_max_8.5x17in");
-    k.sources = keywordsOf(familyInputSlots(), PwgChoiceKind::mediaSource);
+    // PAPPL adds "auto" (the printer's own choice) to the trays itself.
+    for (const FamilyTray& tray : familyTrays()) k.sources.emplace_back(tray.keyword);
     k.types = keywordsOf(familyMediaTypes(), PwgChoiceKind::mediaType);
     k.bins = keywordsOf(familyOutputBins(), PwgChoiceKind::outputBin);
     return k;

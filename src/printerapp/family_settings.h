@@ -2,7 +2,7 @@
 // colour saver, separator sheets, job offset, held-job routing, ...), as
 // the printer application's vendor attributes: each a printer default in
 // the web interface and a job attribute, with keyword values that stand for
-// the PPD's choices.
+// the PPD's choices, each under the PPD's label in the web pages.
 #pragma once
 
 #include <optional>
@@ -12,11 +12,13 @@
 struct FamilySettingChoice {
   std::string_view keyword;  // the IPP value
   std::string_view choice;   // the PPD choice it stands for
+  std::string_view label;    // the PPD's label of the choice
 };
 
 struct FamilySetting {
   std::string_view attribute;  // the IPP attribute, also "-default" and "-supported"
   std::string_view option;     // the PPD option
+  std::string_view label;      // the PPD's label of the option
   std::span<const FamilySettingChoice> choices;
 };
 
@@ -27,6 +29,6 @@ inline constexpr std::string_view kPrinterSettingKeyword = "printer-setting";
 
 std::span<const FamilySetting> familySettings();
 
-// The PPD choice that a setting's IPP value stands for; nothing for an
-// unknown value.
+// The PPD choice that a setting's IPP value, in any case, stands for;
+// nothing for an unknown value.
 std::optional<std::string_view> choiceFor(const FamilySetting& setting, std::string_view keyword);

@@ -6,6 +6,7 @@
 
 #include "cups_library.h"
 #include "option_keys.h"
+#include "string_additions.h"
 
 namespace {
 
@@ -29,18 +30,60 @@ constexpr std::array<FamilyPaper, 17> kPapers{{
     {"na_ledger_11x17in", "11x17", 792, 1224},
 }};
 
-constexpr std::array<std::string_view, 9> kInputSlots{
-    "Tray1", "Tray2", "Tray3", "Tray4", "Tray5", "MultipurposeFeeder", "ManualPaper", "ManualEnv",
-    "EnvFeeder"};
+// Each tray under an IPP registry keyword that CUPS keeps in the queues it
+// makes ("lpadmin -m everywhere") and that phones know; CUPS drops a tray
+// under any other name. The registry has no manual envelope feed:
+// "alternate" (an alternate feeder) is the one left that claims no place
+// ("rear", "side", ...) or medium ("photo", "disc", ...) the slot lacks,
+// "envelope" being the envelope feeder's.
+constexpr std::array<FamilyTray, 9> kTrays{{
+    {"Tray1", "tray-1", "Tray 1"},
+    {"Tray2", "tray-2", "Tray 2"},
+    {"Tray3", "tray-3", "Tray 3"},
+    {"Tray4", "tray-4", "Tray 4"},
+    {"Tray5", "tray-5", "Tray 5"},
+    {"MultipurposeFeeder", "by-pass-tray", "Multipurpose Feeder"},
+    {"ManualPaper", "manual", "Manual Paper"},
+    {"ManualEnv", "alternate", "Manual Envelope"},
+    {"EnvFeeder", "envelope", "Envelope Feeder"},
+}};
 
-constexpr std::array<std::string_view, 17> kMediaTypes{
-    "Plain",      "Bond",     "Transparency", "Card",    "Labels",  "Letterhead",
-    "Preprint",   "Colored",  "Envelope",     "Vinyl",   "Glossy",  "Custom1",
-    "Custom2",    "Custom3",  "Custom4",      "Custom5", "Custom6"};
+constexpr std::array<LabelledChoice, 17> kMediaTypes{{
+    {"Plain", "Plain Paper"},
+    {"Bond", "Bond"},
+    {"Transparency", "Transparency"},
+    {"Card", "Card Stock"},
+    {"Labels", "Labels"},
+    {"Letterhead", "Letterhead"},
+    {"Preprint", "Preprinted"},
+    {"Colored", "Colored Paper"},
+    {"Envelope", "Envelope"},
+    {"Vinyl", "Vinyl"},
+    {"Glossy", "Glossy"},
+    {"Custom1", "Custom Type 1"},
+    {"Custom2", "Custom Type 2"},
+    {"Custom3", "Custom Type 3"},
+    {"Custom4", "Custom Type 4"},
+    {"Custom5", "Custom Type 5"},
+    {"Custom6", "Custom Type 6"},
+}};
 
-constexpr std::array<std::string_view, 14> kOutputBins{
-    "StandardBin", "2ndExitBin", "Bin1", "Bin2", "Bin3", "Bin4", "Bin5",
-    "Bin6",        "Bin7",       "Bin8", "Bin9", "Bin10", "FinisherBin1", "FinisherBin2"};
+constexpr std::array<LabelledChoice, 14> kOutputBins{{
+    {"StandardBin", "Standard Bin"},
+    {"2ndExitBin", "Second Exit Bin"},
+    {"Bin1", "Bin 1"},
+    {"Bin2", "Bin 2"},
+    {"Bin3", "Bin 3"},
+    {"Bin4", "Bin 4"},
+    {"Bin5", "Bin 5"},
+    {"Bin6", "Bin 6"},
+    {"Bin7", "Bin 7"},
+    {"Bin8", "Bin 8"},
+    {"Bin9", "Bin 9"},
+    {"Bin10", "Bin 10"},
+    {"FinisherBin1", "Finisher Bin 1"},
+    {"FinisherBin2", "Finisher Bin 2"},
+}};
 
 constexpr std::array<int, 3> kResolutions{300, 600, 1200};
 
@@ -55,10 +98,11 @@ std::string pointsText(double points) {
   return std::string(text, written.ptr);
 }
 
-// The PPD choices of keyword after the printer's own setting.
-std::vector<std::string> withPrinterSetting(std::span<const std::string_view> choices) {
+// The PPD choices of rows after the printer's own setting.
+template <typename Row>
+std::vector<std::string> withPrinterSetting(std::span<const Row> rows) {
   std::vector<std::string> all{std::string(kPrinterSetting)};
-  all.insert(all.end(), choices.begin(), choices.end());
+  for (const Row& row : rows) all.emplace_back(row.ppd);
   return all;
 }
 
@@ -72,16 +116,30 @@ const FamilyPaper* familyPaperOfSize(double width, double height) {
       return &paper;
   return nullptr;
 }
-std::span<const std::string_view> familyInputSlots() { return kInputSlots; }
-std::span<const std::string_view> familyMediaTypes() { return kMediaTypes; }
-std::span<const std::string_view> familyOutputBins() { return kOutputBins; }
+std::span<const FamilyTray> familyTrays() { return kTrays; }
+std::span<const LabelledChoice> familyMediaTypes() { return kMediaTypes; }
+std::span<const LabelledChoice> familyOutputBins() { return kOutputBins; }
 std::span<const int> familyResolutions() { return kResolutions; }
 
+const FamilyTray* familyTrayNamed(std::string_view name) {
+  for (const FamilyTray& tray : kTrays)
+    if (equalsIgnoringCase(tray.keyword, name) ||
+        equalsIgnoringCase(pwgNameOf(tray.ppd, PwgChoiceKind::mediaSource), name))
+      return &tray;
+  return nullptr;
+}
+
 std::vector<std::string> FamilyChoices::choicesOf(std::string_view keyword) const {
-  if (keyword == kInputSlotKey) return withPrinterSetting(kInputSlots);
-  if (keyword == kMediaTypeKey) return withPrinterSetting(kMediaTypes);
-  if (keyword == kOutputBinKey) return withPrinterSetting(kOutputBins);
+  if (keyword == kInputSlotKey) return withPrinterSetting(familyTrays());
+  if (keyword == kMediaTypeKey) return withPrinterSetting(familyMediaTypes());
+  if (keyword == kOutputBinKey) return withPrinterSetting(familyOutputBins());
   return {};
+}
+
+bool FamilyChoices::isCalled(std::string_view choice, PwgChoiceKind kind, std::string_view name) const {
+  if (kind != PwgChoiceKind::mediaSource) return PrinterChoices::isCalled(choice, kind, name);
+  const FamilyTray* tray = familyTrayNamed(name);
+  return tray && tray->ppd == choice;
 }
 
 // A family size by name, a custom size as it is, else a family size by the

@@ -1,8 +1,8 @@
 // The printer family's choices as the printer application offers them:
 // each IPP keyword with the PPD choice it stands for, so that a job from
 // the application reaches the PJL block and the ticket as a job from a CUPS
-// queue with the family's PPD does. The PPD holds the same choices; a test
-// keeps the two in step.
+// queue with the family's PPD does, and the PPD's label for its web pages.
+// The PPD holds the same choices and labels; a test keeps the two in step.
 #pragma once
 
 #include <optional>
@@ -28,17 +28,40 @@ const FamilyPaper* familyPaperOfSize(double width, double height);
 inline constexpr int kCustomMinWidth = 216, kCustomMinHeight = 360;
 inline constexpr int kCustomMaxWidth = 612, kCustomMaxHeight = 1224;
 
-// The PPD choices of the trays, media types and output bins after the
+// A tray: its PPD choice (InputSlot), the IPP keyword (media-source) the
+// application offers it under, and the PPD's label of it.
+struct FamilyTray {
+  std::string_view ppd;
+  std::string_view keyword;
+  std::string_view label;
+};
+
+// A media type or output bin: its PPD choice and the PPD's label of it. The
+// application offers it under CUPS's name of the choice (pwgNameOf).
+struct LabelledChoice {
+  std::string_view ppd;
+  std::string_view label;
+};
+
+// The trays, media types and output bins in the PPD's order, but for the
 // printer's own setting, and the printer's resolutions (dots per inch).
-std::span<const std::string_view> familyInputSlots();
-std::span<const std::string_view> familyMediaTypes();
-std::span<const std::string_view> familyOutputBins();
+std::span<const FamilyTray> familyTrays();
+std::span<const LabelledChoice> familyMediaTypes();
+std::span<const LabelledChoice> familyOutputBins();
 std::span<const int> familyResolutions();
 
+// The tray that an IPP keyword names, in any case: by its keyword, or by
+// the one the application offered it under before, CUPS's name of its PPD
+// choice ("manual-paper"), which clients and kept printer states may still
+// use. Null for any other name.
+const FamilyTray* familyTrayNamed(std::string_view name);
+
 // The choices of an option in the PPD's order, the printer's own setting
-// (kPrinterSetting) first where the option has it; a paper size's PPD name.
+// (kPrinterSetting) first where the option has it; a tray by its keyword
+// or old name (familyTrayNamed); a paper size's PPD name.
 class FamilyChoices : public PrinterChoices {
  public:
   std::vector<std::string> choicesOf(std::string_view keyword) const override;
+  bool isCalled(std::string_view choice, PwgChoiceKind kind, std::string_view name) const override;
   std::optional<std::string> paperSizeFor(std::string_view media) const override;
 };

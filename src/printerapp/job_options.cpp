@@ -9,6 +9,7 @@
 #include "ipp_job_attributes.h"
 #include "option_keys.h"
 #include "queue_ppd.h"
+#include "string_additions.h"
 
 namespace {
 
@@ -105,22 +106,24 @@ void addMediaCol(ipp_t* col, std::vector<std::pair<std::string, std::string>>& o
   }
 }
 
-// finishings out of the presets of finishings-col, by their names ("staple"
-// is 4).
+// finishings out of the presets of finishings-col, by their names in any
+// case ("staple" is 4): a CUPS queue lists them capitalised ("Staple"), and
+// a print dialog sends the name it listed.
 void addFinishingTemplates(ipp_attribute_t* finishingsCol, std::vector<std::pair<std::string, std::string>>& options) {
   std::string values;
   for (int i = 0; i < ippGetCount(finishingsCol); ++i) {
     ipp_attribute_t* preset = ippFindAttribute(ippGetCollection(finishingsCol, i), "finishing-template", IPP_TAG_ZERO);
     const char* name = preset ? ippGetString(preset, 0, nullptr) : nullptr;
-    const int value = name ? ippEnumValue("finishings", name) : -1;
+    const int value = name ? ippEnumValue("finishings", lowerCased(name).c_str()) : -1;
     if (value > IPP_FINISHINGS_NONE) values += (values.empty() ? "" : ",") + std::to_string(value);
   }
   if (!values.empty()) options.emplace_back(kFinishingsKey, values);
 }
 
-// "auto" of a tray, media type or output bin leaves the printer's setting.
+// "auto" (in any case) of a tray, media type or output bin leaves the
+// printer's setting.
 bool leavesPrinterSetting(std::string_view name, std::string_view value) {
-  return value == "auto" &&
+  return equalsIgnoringCase(value, "auto") &&
          (name == kMediaSourceKey || name == kMediaTypeAttributeKey || name == kOutputBinAttributeKey);
 }
 

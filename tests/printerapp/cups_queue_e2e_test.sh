@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Prints with lp through a private CUPS queue made by "lpadmin -m
 # everywhere" in front of the printer application, as a Linux desktop
-# does, to a stand-in printer on a raw socket, and checks that lp's options
-# reach each job's PJL block and ticket, that CUPS and the application both
-# see each job completed, and that each job arrives whole.
+# does, to a stand-in printer on a raw socket, and checks that the queue
+# offers every tray (also of a printer kept by an older release, which named
+# trays otherwise), that lp's options as the queue lists them reach each
+# job's PJL block and ticket, that CUPS and the application both see each
+# job completed, and that each job arrives whole.
 #   cups_queue_e2e_test.sh BUILD_DIR SOURCE_DIR
 # Needs root (cupsd runs its backends as lp); exits 77 (skipped) otherwise
 # or when a tool it needs is missing.
@@ -48,9 +50,17 @@ trap finish EXIT
 start_sink free "$work/out" "$work/sink.log"
 app_port=$(free_port "$sink_port") || { echo "FAIL: no free port"; exit 1; }
 app_started=yes
-TICKETPRESS_PRINTER_APP=$build/ticketpress-printer-app \
-  "$sandbox" start "$app_port" "$work/app" "socket://127.0.0.1:$sink_port" > /dev/null
+export TICKETPRESS_PRINTER_APP=$build/ticketpress-printer-app
+"$sandbox" start "$app_port" "$work/app" "socket://127.0.0.1:$sink_port" > /dev/null
 app_uri=ipp://127.0.0.1:$app_port/ipp/print/laser
+# The printer as an older release kept it: three trays under the names it
+# gave them, and the envelope feeder the default tray.
+"$sandbox" stop "$work/app"
+sed -i -E '/^media-col-/{s/source="manual"/source="manual-paper"/;s/source="alternate"/source="manual-env"/
+  s/source="envelope"/source="env-feeder"/}
+  /^media-col-default /s/source="[^"]*"/source="env-feeder"/' "$work/app/printer-app.state"
+check "the kept state names the old trays" test "$(grep -c 'source="\(manual-paper\|manual-env\|env-feeder\)"' "$work/app/printer-app.state")" = 4
+"$sandbox" resume "$app_port" "$work/app" > /dev/null
 
 private_cupsd_start "$work" || { echo "FAIL: the private cupsd did not start"; exit 1; }
 # lpadmin, lp and lpstat talk to the private cupsd over TCP, as a remote
@@ -65,6 +75,37 @@ lpadmin -p laser -E -v "$app_uri" -m everywhere
 log=$work/log/error_log
 for _ in $(seq 100); do grep -qE 'Printer "laser" is now available|laser: PPD creation failed' "$log" && break; sleep 0.1; done
 grep -qF 'Printer "laser" is now available.' "$log" || { echo "FAIL: cupsd made no PPD for the queue"; exit 1; }
+
+# Every tray reaches the queue, the kept default among them; the kept trays
+# hold their paper under the names the application offers.
+lpoptions -p laser -l > "$work/lpoptions"
+listed() {  # listed OPTION CHOICE...: the queue lists each choice of OPTION
+  local line choice
+  line=" $(sed -n "s/^$1\/[^:]*: //p" "$work/lpoptions") "
+  for choice in "${@:2}"; do [[ $line == *" $choice "* ]] || return 1; done
+}
+check "lpoptions: every tray, the kept default the envelope feeder" \
+  listed InputSlot Tray1 Tray2 Tray3 Tray4 Tray5 ByPassTray Manual Alternate '*Envelope'
+check "lpoptions: the finishing presets Staple and Punch" listed cupsFinishingTemplate Staple Punch
+cat > "$work/trays.test" <<'TEST'
+{
+  OPERATION Get-Printer-Attributes
+  GROUP operation-attributes-tag
+  ATTR charset attributes-charset utf-8
+  ATTR naturalLanguage attributes-natural-language en
+  ATTR uri printer-uri $uri
+  ATTR keyword requested-attributes media-col-ready,media-source-supported
+  STATUS successful-ok
+}
+TEST
+ipptool -tv "$app_uri" "$work/trays.test" > "$work/trays" 2>&1 || true
+ready_sources() {
+  sed -n 's/^ *media-col-ready ([^)]*) = //p' "$work/trays" | grep -o 'media-source=[a-z0-9-]*' | cut -d= -f2 | sort
+}
+supported_sources() {
+  sed -n 's/^ *media-source-supported ([^)]*) = //p' "$work/trays" | tr ',' '\n' | grep -vx auto | sort
+}
+check "media-col-ready: paper in each offered tray" test "$(ready_sources)" = "$(supported_sources)"
 
 # Each job has a title that names it at the stand-in printer.
 labels=()
@@ -81,9 +122,13 @@ letter=$source/data/letter-1page.pdf
 a4=$source/data/a4-3pages.pdf
 submit report -n 2 -o sides=two-sided-long-edge -o media=iso_a5_148x210mm -o output-bin=bin-2 "$a4"
 submit mono -o print-color-mode=monochrome -o print-quality=5 "$letter"
-# The queue's finishing presets, by CUPS's option and by the IPP name.
+# The queue's finishing presets, by CUPS's option and by the IPP name, and
+# as lpoptions lists them, each with a tray it lists.
 submit staple -o cupsFinishingTemplate=staple "$letter"
 submit punch -o finishing-template=punch "$letter"
+submit listed-staple -o cupsFinishingTemplate=Staple -o InputSlot=Manual "$letter"
+submit listed-punch -o cupsFinishingTemplate=Punch -o InputSlot=Alternate "$letter"
+submit envelope -o InputSlot=Envelope "$letter"
 
 # cupsd's backend waits for the application to finish each job.
 for _ in $(seq 600); do [ -z "$(lpstat -o laser 2> /dev/null)" ] && break; sleep 0.1; done
@@ -187,6 +232,11 @@ check "staple preset: staple" ticket_has staple 'Staple="On"'
 check "punch preset: punch" ticket_has punch 'HolePunch="On"'
 ticket_lacks() { ! grep -qF -- "$2" "$(stream "$1").ticket"; }
 check "punch preset: no staple" ticket_lacks punch 'Staple='
+check "Staple as listed: staple" ticket_has listed-staple 'Staple="On"'
+check "Punch as listed: punch" ticket_has listed-punch 'HolePunch="On"'
+check "InputSlot Manual: the manual paper feed" ticket_has listed-staple 'PaperTray="Manual Paper"'
+check "InputSlot Alternate: the manual envelope feed" ticket_has listed-punch 'PaperTray="Manual Envelope"'
+check "InputSlot Envelope: the envelope feeder" ticket_has envelope 'PaperTray="Envelope Feeder"'
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 
 #include "family_settings.h"
 #include "family_tables.h"
+#include "ipp_job_attributes.h"
 #include "option_keys.h"
 #include "queue_ppd.h"
 
@@ -17,10 +19,22 @@ namespace {
 
 const std::string kPpdPath = std::string(PROJECT_SOURCE_DIR) + "/ppd/quorlan-pdf-laser.ppd";
 
-std::vector<std::string> withPrinterSetting(std::span<const std::string_view> choices) {
-  std::vector<std::string> all{std::string(kPrinterSetting)};
-  all.insert(all.end(), choices.begin(), choices.end());
-  return all;
+// The PPD's labels: of an option under "Option", of a choice under
+// "Option Choice", as its "*OpenUI *Option/Label:" and "*Option
+// Choice/Label:" lines give them.
+std::map<std::string, std::string> ppdLabels() {
+  std::ifstream file(kPpdPath);
+  const std::regex openUi(R"(^\*OpenUI \*(\w+)/([^:]*):.*)");
+  const std::regex choice(R"(^\*(\w+) ([^*/:\s]+)/([^:]*):.*)");
+  std::map<std::string, std::string> labels;
+  std::smatch m;
+  for (std::string line; std::getline(file, line);) {
+    if (std::regex_match(line, m, openUi))
+      labels[m[1]] = m[2];
+    else if (std::regex_match(line, m, choice))
+      labels[std::string(m[1]) + " " + std::string(m[2])] = m[3];
+  }
+  return labels;
 }
 
 }  // namespace
@@ -31,7 +45,14 @@ TEST(FamilyTables, AgreeWithThePpd) {
   const FamilyChoices app;
   for (std::string_view option : {kInputSlotKey, kMediaTypeKey, kOutputBinKey})
     EXPECT_EQ(app.choicesOf(option), ppd->choicesOf(option)) << option;
-  EXPECT_EQ(withPrinterSetting(familyInputSlots()), ppd->choicesOf(kInputSlotKey));
+  // The web pages label them as the PPD does.
+  auto labels = ppdLabels();
+  for (const FamilyTray& tray : familyTrays())
+    EXPECT_EQ(labels[std::string(kInputSlotKey) + " " + std::string(tray.ppd)], tray.label) << tray.ppd;
+  for (const LabelledChoice& type : familyMediaTypes())
+    EXPECT_EQ(labels[std::string(kMediaTypeKey) + " " + std::string(type.ppd)], type.label) << type.ppd;
+  for (const LabelledChoice& bin : familyOutputBins())
+    EXPECT_EQ(labels[std::string(kOutputBinKey) + " " + std::string(bin.ppd)], bin.label) << bin.ppd;
 
   std::vector<std::string> resolutions;
   for (int dpi : familyResolutions()) resolutions.push_back(std::to_string(dpi) + "dpi");
@@ -63,21 +84,51 @@ TEST(FamilyTables, AgreeWithThePpd) {
   EXPECT_EQ(app.paperSizeFor("na_index-4x6_4x6in"), "Custom.288.00x432.00");
 }
 
-// Each family setting offers its PPD option's choices; held-job routing
-// leaves out the private hold, which needs a PIN the application cannot
-// take safely.
+// Each family setting offers its PPD option's choices under the PPD's
+// labels; held-job routing leaves out the private hold, which needs a PIN
+// the application cannot take safely.
 TEST(FamilySettings, OfferThePpdsChoices) {
   std::unique_ptr<QueuePpd> ppd = QueuePpd::open(kPpdPath.c_str());
   ASSERT_NE(ppd, nullptr);
+  auto labels = ppdLabels();
   std::set<std::string_view> attributes;
   for (const FamilySetting& setting : familySettings()) {
     EXPECT_TRUE(attributes.insert(setting.attribute).second) << setting.attribute;
+    const std::string option(setting.option);
+    EXPECT_EQ(labels[option], setting.label) << setting.attribute;
     std::set<std::string> offered, inPpd;
-    for (const FamilySettingChoice& choice : setting.choices) offered.emplace(choice.choice);
+    for (const FamilySettingChoice& choice : setting.choices) {
+      offered.emplace(choice.choice);
+      EXPECT_EQ(labels[option + " " + std::string(choice.choice)], choice.label) << setting.attribute << " " << choice.choice;
+    }
     for (const std::string& choice : ppd->choicesOf(setting.option))
       if (choice != kPrintConfidential) inPpd.insert(choice);
     EXPECT_EQ(offered, inPpd) << setting.attribute;
     EXPECT_EQ(choiceFor(setting, setting.choices.front().keyword), setting.choices.front().choice);
   }
   EXPECT_LE(attributes.size(), 32u) << "PAPPL takes at most 32 vendor attributes";
+}
+
+// Every tray has a keyword of its own, and its keyword and its old name
+// (CUPS's name of its PPD choice, which old clients and kept states use)
+// lead a job, in any case, to its InputSlot and to no other.
+TEST(FamilyTrays, EachNameLeadsToOneTray) {
+  std::set<std::string> keywords;
+  for (const FamilyTray& tray : familyTrays()) {
+    EXPECT_TRUE(keywords.emplace(tray.keyword).second) << tray.keyword;
+    const std::string old = pwgNameOf(tray.ppd, PwgChoiceKind::mediaSource);
+    std::string capitalised(tray.keyword);
+    capitalised[0] = static_cast<char>(capitalised[0] - 'a' + 'A');
+    for (const std::string& name : {std::string(tray.keyword), old, capitalised}) {
+      auto options = argumentStore::initWithOptionString("");
+      options->setValue("media-source", name);
+      const FamilyChoices app;
+      mapJobAttributes(*options, &app);
+      const std::string* slot = options->getValue(kInputSlotKey);
+      ASSERT_NE(slot, nullptr) << name;
+      EXPECT_EQ(*slot, tray.ppd) << name;
+    }
+  }
+  EXPECT_EQ(familyTrayNamed("MANUAL-PAPER"), familyTrayNamed("manual"));
+  EXPECT_EQ(familyTrayNamed("printer-s"), nullptr);
 }
