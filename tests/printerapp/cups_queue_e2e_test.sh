@@ -129,6 +129,8 @@ submit punch -o finishing-template=punch "$letter"
 submit listed-staple -o cupsFinishingTemplate=Staple -o InputSlot=Manual "$letter"
 submit listed-punch -o cupsFinishingTemplate=Punch -o InputSlot=Alternate "$letter"
 submit envelope -o InputSlot=Envelope "$letter"
+# A print dialog's PIN field.
+submit pin -o job-password=1357 "$letter"
 
 # cupsd's backend waits for the application to finish each job.
 for _ in $(seq 600); do [ -z "$(lpstat -o laser 2> /dev/null)" ] && break; sleep 0.1; done
@@ -237,6 +239,9 @@ check "Punch as listed: punch" ticket_has listed-punch 'HolePunch="On"'
 check "InputSlot Manual: the manual paper feed" ticket_has listed-staple 'PaperTray="Manual Paper"'
 check "InputSlot Alternate: the manual envelope feed" ticket_has listed-punch 'PaperTray="Manual Envelope"'
 check "InputSlot Envelope: the envelope feeder" ticket_has envelope 'PaperTray="Envelope Feeder"'
+check "job-password: a private held job under the PIN" eval \
+  'has_line pin "@PJL SET HOLDTYPE = PRIVATE" && has_line pin "@PJL SET HOLDKEY = \"1357\""'
+check "job-password: the PIN nowhere but its HOLDKEY line" test "$(grep -aoF 1357 "$(stream pin)" | wc -l)" = 1
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]
