@@ -21,8 +21,6 @@ namespace {
 
 constexpr const char* kFooter =
     "ticketpress, the printer application of the Quorlan PDF laser printers.";
-// Where clients find the labels (printer-strings-uri).
-constexpr const char* kStringsPath = "/en.strings";
 
 // The value of option name, or fallback.
 const char* optionOr(int count, cups_option_t* options, const char* name, const char* fallback) {
@@ -117,10 +115,9 @@ pappl_system_t* createAppSystem(int count, cups_option_t* options, void* data) {
       logLevelOf(optionOr(count, options, "log-level", "warn")), nullptr, false);
   if (!system) return nullptr;
   papplSystemSetFooterHTML(system, kFooter);
-  // PAPPL keeps the text. Its own English labels of registry keywords
-  // ("media-source.manual") come first; the family's fill in the rest.
-  static const std::string strings = familyStrings();
-  papplSystemAddStringsData(system, kStringsPath, "en", strings.c_str());
+  // PAPPL's own English labels of registry keywords ("media-source.manual")
+  // come first; the family's fill in the rest.
+  addFamilyLabels(system);
   const char* adminGroup = optionOr(count, options, "admin-group", defaultAdminGroup());
   if (!getgrnam(adminGroup)) {
     fprintf(stderr, "%s: The admin group \"%s\" does not exist.\n", kAppName, adminGroup);

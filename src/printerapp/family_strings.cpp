@@ -1,10 +1,23 @@
 #include "family_strings.h"
 
+#include <ctime>
 #include <string_view>
 
 #include "family_settings.h"
 #include "family_tables.h"
 #include "pwg_names.h"
+
+// PAPPL 1.3.1's loader of a localization (exported, not declared), and the
+// layout of the resource it reads (_pappl_resource_t, system-private.h).
+struct PapplResource {
+  char *path, *format, *filename, *language;
+  time_t lastModified;
+  const void* data;
+  size_t length;
+  pappl_resource_cb_t cb;
+  void* cbdata;
+};
+extern "C" pappl_loc_t* _papplLocCreate(pappl_system_t* system, PapplResource* resource);
 
 namespace {
 
@@ -42,4 +55,15 @@ std::string familyStrings() {
   for (const LabelledChoice& bin : familyOutputBins())
     addLine(strings, "output-bin", pwgNameOf(bin.ppd, PwgChoiceKind::outputBin), bin.label);
   return strings;
+}
+
+void addFamilyLabels(pappl_system_t* system) {
+  // PAPPL copies the labels; its built-in English ones, loaded with the
+  // system, come first.
+  const std::string strings = familyStrings();
+  PapplResource resource{};
+  resource.language = const_cast<char*>("en");
+  resource.data = strings.c_str();
+  resource.length = strings.size();
+  _papplLocCreate(system, &resource);
 }

@@ -18,6 +18,9 @@ struct Record {
 };
 
 // One key="value" of a job line, the value with its escapes decoded.
+// The format of a job line that names none.
+constexpr const char* kNoDocumentFormat = "application/octet-stream";
+
 struct Field {
   std::string key;
   std::string value;
@@ -221,14 +224,20 @@ void repairJob(const Record& record, RepairedState& repaired) {
   }
   const std::string job = "job " + std::to_string(*id);
   std::string missing;
-  for (const char* key : {"name", "username", "format"})
+  for (const char* key : {"name", "username"})
     if (!fieldNamed(cleaned, key)) missing += (missing.empty() ? "" : " and no ") + std::string(key);
   if (!missing.empty()) {
     note("dropped " + job + "'s line, which has no " + missing +
          "; the loader would stop reading the printer's jobs there");
     return;
   }
-  const std::string line = jobLine(cleaned);
+  // PAPPL writes no format for a job still waiting for its document (made
+  // by Create-Job); with one, the loader reads on, and the job comes back
+  // aborted for want of its document instead of being lost.
+  std::vector<Field> written = cleaned;
+  const bool formatAdded = !fieldNamed(cleaned, "format");
+  if (formatAdded) written.insert(written.begin(), Field{"format", kNoDocumentFormat});
+  const std::string line = jobLine(written);
   if (line.size() > kMaxStateLineOctets) {
     note("dropped " + job + "'s line: " + countText(line.size()) +
          " octets once repaired, more than the loader reads whole");
@@ -238,7 +247,7 @@ void repairJob(const Record& record, RepairedState& repaired) {
   for (size_t i = 0; i < fields.size(); ++i)
     noted |= noteCleaning(where + job + "'s " + keyText(fields[i].key), fields[i].value, cleaned[i].value,
                           repaired.notes);
-  if (line != record.content && !noted) note(job + "'s line rewritten in the form PAPPL writes");
+  if (line != record.content && !noted && !formatAdded) note(job + "'s line rewritten in the form PAPPL writes");
   repaired.text += line;
   repaired.text += record.lineEnd;
 }
