@@ -229,10 +229,12 @@ void takeRequestPin(ipp_t* request) {
   if (password && (operation == IPP_OP_PRINT_JOB || operation == IPP_OP_CREATE_JOB)) {
     JobPin pin{valueOf(password), "none"};
     if (pin.password.size() > kLongestKeptPassword) pin.password.resize(kLongestKeptPassword);
-    const char* given = encryption ? ippGetString(encryption, 0, nullptr) : nullptr;
     // An encryption that is no keyword is kept as one the printer cannot
     // take, so that the job says so instead of printing.
-    if (given) pin.encryption = isKeyword(given) ? given : "unknown";
+    if (encryption) {
+      const char* given = ippGetString(encryption, 0, nullptr);
+      pin.encryption = given && isKeyword(given) ? given : "unknown";
+    }
     requestPin = std::move(pin);
   }
   // No PIN and no mark of one stays for PAPPL to keep, nor one a client
