@@ -4,7 +4,8 @@
 // one the loader takes, with values that libcups reads back without control
 // characters and with names of at most 255 octets; repairing again changes
 // nothing; the repair never grows the text, leaves it as it was when it
-// notes nothing, and its notes are short plain lines.
+// notes nothing, and its notes are short plain lines. The same holds after
+// formats are given to jobs that have none.
 #include <cups/cups.h>
 
 #include <cstddef>
@@ -78,5 +79,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const RepairedState again = repairKeptState(repaired.text);
   require(again.text == repaired.text);
   require(again.notes.empty());
+
+  // Formats given to jobs waiting for their document first, as the
+  // application loads and saves: the lines stay ones the loader reads, and
+  // giving formats again changes nothing.
+  const std::string formatted = addMissingJobFormats(state);
+  require(addMissingJobFormats(formatted) == formatted);
+  checkLines(repairKeptState(formatted).text);
   return 0;
 }

@@ -121,7 +121,7 @@ bool loadKeptState(pappl_system_t* system, const std::string& path) {
                std::strerror(failure));
     return false;
   }
-  const RepairedState repaired = repairKeptState(state);
+  const RepairedState repaired = repairKeptState(addMissingJobFormats(state));
   bool repairsKept = false;
   if (!repaired.notes.empty()) {
     logRepairs(system, path, repaired.notes);
@@ -165,7 +165,7 @@ bool saveKeptState(pappl_system_t* system, const std::string& path) {
   std::string saved;
   if (const int failure = readWholeFile(fresh, saved)) return fail("reading what PAPPL saved", failure);
   // The state on disk is always one the loader reads whole.
-  const RepairedState repaired = repairKeptState(saved);
+  const RepairedState repaired = repairKeptState(addMissingJobFormats(saved));
   logRepairs(system, fresh, repaired.notes);
   if (const int failure = replaceFileText(path, repaired.text)) return fail("putting it in place", failure);
   return true;

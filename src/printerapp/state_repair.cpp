@@ -18,7 +18,7 @@ struct Record {
 };
 
 // One key="value" of a job line, the value with its escapes decoded.
-// The format of a job line that names none.
+// The format given to a job that names none.
 constexpr const char* kNoDocumentFormat = "application/octet-stream";
 
 struct Field {
@@ -224,20 +224,14 @@ void repairJob(const Record& record, RepairedState& repaired) {
   }
   const std::string job = "job " + std::to_string(*id);
   std::string missing;
-  for (const char* key : {"name", "username"})
+  for (const char* key : {"name", "username", "format"})
     if (!fieldNamed(cleaned, key)) missing += (missing.empty() ? "" : " and no ") + std::string(key);
   if (!missing.empty()) {
     note("dropped " + job + "'s line, which has no " + missing +
          "; the loader would stop reading the printer's jobs there");
     return;
   }
-  // PAPPL writes no format for a job still waiting for its document (made
-  // by Create-Job); with one, the loader reads on, and the job comes back
-  // aborted for want of its document instead of being lost.
-  std::vector<Field> written = cleaned;
-  const bool formatAdded = !fieldNamed(cleaned, "format");
-  if (formatAdded) written.insert(written.begin(), Field{"format", kNoDocumentFormat});
-  const std::string line = jobLine(written);
+  const std::string line = jobLine(cleaned);
   if (line.size() > kMaxStateLineOctets) {
     note("dropped " + job + "'s line: " + countText(line.size()) +
          " octets once repaired, more than the loader reads whole");
@@ -247,12 +241,32 @@ void repairJob(const Record& record, RepairedState& repaired) {
   for (size_t i = 0; i < fields.size(); ++i)
     noted |= noteCleaning(where + job + "'s " + keyText(fields[i].key), fields[i].value, cleaned[i].value,
                           repaired.notes);
-  if (line != record.content && !noted && !formatAdded) note(job + "'s line rewritten in the form PAPPL writes");
+  if (line != record.content && !noted) note(job + "'s line rewritten in the form PAPPL writes");
   repaired.text += line;
   repaired.text += record.lineEnd;
 }
 
 }  // namespace
+
+std::string addMissingJobFormats(std::string_view state) {
+  std::string text;
+  text.reserve(state.size());
+  size_t at = 0, line = 1;
+  while (at < state.size()) {
+    const Record record = nextRecord(state, at, line);
+    std::vector<Field> fields;
+    size_t bad = 0;
+    if (isJobLine(record.content) && !record.quoteOpen && parseJobLine(record.content, fields, bad) &&
+        !fieldNamed(fields, "format")) {
+      fields.insert(fields.begin(), Field{"format", kNoDocumentFormat});
+      text += jobLine(fields);
+    } else {
+      text += record.content;
+    }
+    text += record.lineEnd;
+  }
+  return text;
+}
 
 RepairedState repairKeptState(std::string_view state) {
   RepairedState repaired;

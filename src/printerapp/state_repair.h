@@ -28,3 +28,10 @@ struct RepairedState {
 // quote never closes, and any line longer than the loader reads. All else
 // stays byte for byte.
 RepairedState repairKeptState(std::string_view state);
+
+// state with a format given to each job line that names none. PAPPL writes
+// none for a job still waiting for its document (made by Create-Job), and
+// its loader stops reading a printer's jobs at such a line; with one, the
+// job comes back aborted for want of its document instead of being lost.
+// Nothing else changes.
+std::string addMissingJobFormats(std::string_view state);

@@ -138,7 +138,6 @@ TEST(KeptState, RepairDropsOrMendsWhatTheLoaderCannotTakeAndKeepsTheRest) {
       "Location 5\" shelf\n" +
       longest + "\n"
       "Job format=\"f\" id=\"5\" name=\"crcrlfend\" state=\"5\" username=\"u\"\n"
-      "Job format=\"application/octet-stream\" id=\"6\" name=\"no format\" username=\"u\"\n"
       "Job format=\"f\" id=\"7\" name=\"" + std::string(253, 'a') + "\" username=\"u\"\n" +
       escaped + "\n"
       "Job format=\"f\" id=\"10\" name=\"n\" username=\"u\"\n"
@@ -148,6 +147,8 @@ TEST(KeptState, RepairDropsOrMendsWhatTheLoaderCannotTakeAndKeepsTheRest) {
   EXPECT_EQ(repaired.notes,
             (std::vector<std::string>{
                 "line 4: job 5's name held line ends; they were removed",
+                "line 7: dropped job 6's line, which has no format; the loader would stop reading the "
+                "printer's jobs there",
                 "line 8: dropped a line of 5,000 octets that the loader cannot read",
                 "line 9: job 7's name cut to 253 octets",
                 "line 11: job 10's line rewritten in the form PAPPL writes",
@@ -158,4 +159,8 @@ TEST(KeptState, RepairDropsOrMendsWhatTheLoaderCannotTakeAndKeepsTheRest) {
   const RepairedState again = repairKeptState(repaired.text);
   EXPECT_EQ(again.text, repaired.text);
   EXPECT_TRUE(again.notes.empty());
+
+  // A job still waiting for its document, as PAPPL saves it, is kept.
+  EXPECT_EQ(addMissingJobFormats("Job id=\"6\" name=\"a \\\"b\\\"\" username=\"u\"\r\nLocation x\n"),
+            "Job format=\"application/octet-stream\" id=\"6\" name=\"a \\\"b\\\"\" username=\"u\"\r\nLocation x\n");
 }
