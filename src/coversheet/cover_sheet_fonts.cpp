@@ -2,6 +2,7 @@
 #include <array>
 
 #include "greyscale_cover_sheet.h"
+#include "string_additions.h"
 
 namespace {
 
@@ -22,15 +23,6 @@ constexpr std::array<std::string_view, 3> kPlaceFonts{
     "Arial Bold",             // section headings
     "Arial",                  // field labels, entered texts, label measuring
 };
-
-char foldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (foldCase(a[i]) != foldCase(b[i])) return false;
-  return true;
-}
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "client_names.h"
+#include "string_additions.h"
 
 namespace {
 
@@ -32,17 +33,6 @@ size_t lineEndAt(std::string_view text, size_t at) {
   if (text[at] == '\n') return 1;
   if (text[at] != '\r') return 0;
   return at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
-}
-
-// ASCII letters compared without case, as the loader compares names.
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    const char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-    const char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-    if (x != y) return false;
-  }
-  return true;
 }
 
 // Whether text starts a job line: the loader takes the word before the
